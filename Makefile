@@ -1,0 +1,42 @@
+# Dendrix: `make run` starts the program, `make test` runs the test suite.
+# CMake does the work underneath, in build/.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+HAVE_DISPLAY := $(if $(or $(DISPLAY),$(WAYLAND_DISPLAY)),yes,)
+# Tests that open windows need an X server; without a display they get Xvfb.
+DISPLAY_WRAP := $(if $(HAVE_DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
+
+.PHONY: all deps configure build test run bench install clean
+
+all: build
+
+deps:
+	bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
+
+run: build
+ifeq ($(HAVE_DISPLAY),yes)
+	$(BUILD)/src/app/dendrix
+else
+	$(BUILD)/tools/dendrix-render/dendrix-render --out $(BUILD)/demo-tree.png
+	@echo "No display: rendered a demo tree to $(BUILD)/demo-tree.png"
+endif
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DDENDRIX_BUILD_BENCH=ON -DDENDRIX_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS) --target dendrix-bench
+	build-bench/bench/dendrix-bench
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-bench
