@@ -6,7 +6,7 @@ HAVE_DISPLAY := $(if $(or $(DISPLAY),$(WAYLAND_DISPLAY)),yes,)
 # Tests that open windows need an X server; without a display they get Xvfb.
 DISPLAY_WRAP := $(if $(HAVE_DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
 
-.PHONY: all deps configure build test run bench install clean
+.PHONY: all deps configure build test test-asan run bench install clean
 
 all: build
 
@@ -21,6 +21,18 @@ build: configure
 
 test: build
 	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
+
+# The whole suite again, built with AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer in its own folder.
+ASAN_BUILD ?= build-asan
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDENDRIX_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
 
 run: build
 ifeq ($(HAVE_DISPLAY),yes)
@@ -39,4 +51,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

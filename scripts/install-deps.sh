@@ -10,6 +10,7 @@ packages=(
   libwxgtk3.2-dev liboscpack-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic
+  clang libclang-rt-14-dev
 )
 
 missing=()
