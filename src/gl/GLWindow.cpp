@@ -390,7 +390,8 @@ bool CGLWindow::SaveBitmap(const std::string& path) {
   const std::size_t imageSize = rowSize * static_cast<std::size_t>(h);
   if (kFileHeaderSize + kInfoHeaderSize + imageSize > UINT32_MAX) return false;
 
-  std::unique_ptr<unsigned char[]> pixels(new (std::nothrow) unsigned char[imageSize]);
+  // Zeroed, so that the row padding, which glReadPixels skips, is written as 0.
+  std::unique_ptr<unsigned char[]> pixels(new (std::nothrow) unsigned char[imageSize]());
   if (!pixels) return false;
   if (!MakeCurrent()) return false;
   // Rows of rowSize bytes: a pack alignment of 4 pads each row as BMP wants.
