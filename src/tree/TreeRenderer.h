@@ -1,0 +1,106 @@
+#pragma once
+
+#include <vector>
+
+#include "geometry/Vec3.h"
+
+// Generates the tree from the branching rule and draws it, in immediate mode,
+// every time the tree pane is painted; nothing of the tree is stored. The main
+// axis follows the stroke, a polyline of at most kMaxStrokePoints points that
+// the mouse or the remote commands build; the rule supplies the side branches
+// at every node of it. Also holds the render switches of the RenderMode menu.
+//
+// This is the reference renderer: its GL calls and their order are the
+// definition of what a tree looks like.
+class CTreeRenderer {
+ public:
+  static constexpr int kMaxStrokePoints = 10;
+
+  virtual ~CTreeRenderer() = default;
+
+  bool lighting = true;     // lit and smooth; false: flat, plain colours
+  bool polygonMode = true;  // plain coloured boxes; false: bark and leaves
+  bool enabled = true;      // false: Draw draws nothing at all
+  std::vector<Vec3> strokePoints;
+  Vec3 strokeTarget;        // the pointer position while a stroke is drawn
+  double stepLength = 0.0;  // length of the next stroke step
+  double treeScale = 0.7;   // from the model's trunk size to pane units
+  double strokeActive = 0.0;  // 1.0 from BeginStroke to EndStroke
+
+  // Colour pairs, RGBA. The ambient colour of a pair is also its flat colour.
+  // The bark and leaf pairs are replaced at run time by the colour commands.
+  static inline float branchAmbient[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+  static inline float branchDiffuse[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+  static inline float trunkAmbient[4] = {0.95f, 0.95f, 0.0f, 1.0f};
+  static inline float trunkDiffuse[4] = {0.95f, 0.95f, 0.2f, 1.0f};
+  static inline float barkAmbient[4] = {0.3f, 0.25f, 0.05f, 1.0f};
+  static inline float barkDiffuse[4] = {0.6f, 0.45f, 0.005f, 1.0f};
+  static inline float leafAmbient[4] = {0.4f, 0.8f, 0.0f, 1.0f};
+  static inline float leafDiffuse[4] = {0.4f, 0.8f, 0.0f, 1.0f};
+  static inline float tipAmbient[4] = {0.0f, 0.8f, 0.8f, 1.0f};
+  static inline float tipDiffuse[4] = {0.0f, 0.95f, 0.95f, 1.0f};
+
+  static constexpr float segmentSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  static constexpr float segmentShininess = 128.0f;
+  static constexpr float barkSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  static constexpr float barkShininess = 128.0f;
+  static constexpr float leafSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  static constexpr float leafShininess = 128.0f;
+
+  // Corner normals of a segment: x > 0 z > 0, x > 0 z < 0, x < 0 z < 0,
+  // x < 0 z > 0. They are not unit vectors (z is 0.0701067) and reach the
+  // lighting as they are: GL_NORMALIZE stays off.
+  static constexpr Vec3 segmentNormals[4] = {{0.7071067, 0.0, 0.0701067},
+                                             {0.7071067, 0.0, -0.0701067},
+                                             {-0.7071067, 0.0, -0.0701067},
+                                             {-0.7071067, 0.0, 0.0701067}};
+  // Leaf normals at the base A, left corner C, centre B, right corner D, tip E.
+  static constexpr Vec3 leafNormals[5] = {{0.0, -0.7071067, 0.7071067},
+                                          {-0.7071067, 0.0, 0.0701067},
+                                          {0.0, 0.0, 1.0},
+                                          {0.7071067, 0.0, 0.0701067},
+                                          {0.0, 0.7071067, 0.0701067}};
+
+  // The whole tree-pane content: lights, stroke guide, tree, axes. Expects
+  // the modelview matrix to hold only the eye transform. Leaves lighting off
+  // and the line width at 3.
+  void Draw();
+  // The line from the last stroke point to strokeTarget while stroking.
+  void DrawStrokeGuide();
+  // The main axis along the stroke and the side branches at its nodes.
+  void DrawTree();
+  // Side branch handleIndex and, recursively, its own side branches; depth 1
+  // is the leaf at the tip of the calling segment.
+  void DrawBranch(int depth, int handleIndex, double parentLength, double parentWidth);
+
+  // A tapered four-sided box on the XZ plane reaching up along +Y to
+  // 1.05 · length, so that it overlaps the next segment; no caps.
+  void DrawSegment(double bottomWidth, double topWidth, double length, const float (&ambient)[4],
+                   const float (&diffuse)[4]);
+  void DrawBarkSegment(double bottomWidth, double topWidth, double length);
+  // A bent fan of four triangles; width is capped at 0.01, length at 0.03.
+  void DrawLeaf(double width, double length);
+
+  // Starts a new stroke at point, discarding the previous one.
+  void BeginStroke(const Vec3& point);
+  // Moves strokeTarget and, when it is at least stepLength away, adds one
+  // step towards it. A full or empty stroke is left as it is.
+  void ExtendStroke(const Vec3& target);
+  // Adds one step in direction; false when the stroke is full or empty or
+  // the direction has no unit vector (zero or non-finite).
+  bool GrowStroke(const Vec3& direction);
+  void EndStroke();
+
+ private:
+  // Disables culling and sets the material (lit) or the flat colour (unlit).
+  void BeginPrimitive(const float* ambient, const float* diffuse, const float* specular,
+                      float shininess, const float* flatColor) const;
+  // Appends last point + stepLength · unit and shrinks stepLength; false,
+  // and nothing changes, when that point would not be finite.
+  bool AppendStep(const Vec3& unit);
+};
+
+// The process-wide renderer, created with the initial values on first use.
+CTreeRenderer* GetTreeRenderer();
+// Deletes the renderer if it exists (application exit, and between tests).
+void DeleteTreeRenderer();
