@@ -117,8 +117,7 @@ void CControllerInput::MouseMove(const ClientPoint& point) {
 
 void CControllerInput::DoubleClick(const ClientPoint&) {}
 
-void CControllerInput::DragHandle(int pickId, int part, const Vec3& current,
-                                  const Vec3& previous) {
+void CControllerInput::DragHandle(int pickId, int part, const Vec3& current, const Vec3& previous) {
   CBranchModel& model = *GetBranchModel();
   HandleRecord* record = model.RecordForPickId(pickId);
   if (!record) return;

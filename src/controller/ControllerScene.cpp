@@ -51,7 +51,8 @@ CGLWindow& ControllerWindow() { return GetSceneWindows()->controllerWindow; }
 void MultiplyRotation(const HandleRecord& record) { glMultMatrixd(record.rotation.m); }
 
 void DrawRecordBox(SegmentKind kind, const HandleRecord& record, const CBranchModel& model) {
-  DrawSegmentBox(kind, record.widthRatio * model.trunkWidth, record.lengthRatio * model.trunkLength);
+  DrawSegmentBox(kind, record.widthRatio * model.trunkWidth,
+                 record.lengthRatio * model.trunkLength);
 }
 
 // The boxes of every active branch handle, at the branching point.
