@@ -282,6 +282,9 @@ void CTreeRenderer::BeginStroke(const Vec3& point) {
 }
 
 bool CTreeRenderer::AppendStep(const Vec3& unit) {
+  // A zero or non-finite vector normalises to NaN, one whose length
+  // overflows to zero: neither gives a step.
+  if (!(std::abs(unit.Length() - 1.0) < 1e-9)) return false;
   const Vec3 next = strokePoints.back() + stepLength * unit;
   if (!IsFinite(next)) return false;
   strokePoints.push_back(next);
@@ -300,8 +303,6 @@ void CTreeRenderer::ExtendStroke(const Vec3& target) {
 
 bool CTreeRenderer::GrowStroke(const Vec3& direction) {
   if (strokePoints.empty() || strokePoints.size() >= kMaxStrokePoints) return false;
-  const double length = direction.Length();
-  if (length == 0.0 || !std::isfinite(length)) return false;
   Vec3 unit = direction;
   return AppendStep(unit.Normalized());
 }

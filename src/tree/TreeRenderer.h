@@ -96,7 +96,8 @@ class CTreeRenderer {
   void BeginPrimitive(const float* ambient, const float* diffuse, const float* specular,
                       float shininess, const float* flatColor) const;
   // Appends last point + stepLength · unit and shrinks stepLength; false,
-  // and nothing changes, when that point would not be finite.
+  // and nothing changes, when unit is not of length 1 or the point would not
+  // be finite.
   bool AppendStep(const Vec3& unit);
 };
 
