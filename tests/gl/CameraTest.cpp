@@ -125,8 +125,8 @@ TEST_F(CameraTest, OrbitDragTurnsTheEyeHalfARadianPerHundredPixels) {
     Vec3 offset;  // eye - center afterwards
     Vec3 up;
   } cases[] = {
-      {100, 0, {-2.41 * s, 0, 2.41 * c}, kUp},     // right: -0.5 rad about up
-      {-100, 0, {2.41 * s, 0, 2.41 * c}, kUp},     // left: +0.5 rad
+      {100, 0, {-2.41 * s, 0, 2.41 * c}, kUp},        // right: -0.5 rad about up
+      {-100, 0, {2.41 * s, 0, 2.41 * c}, kUp},        // left: +0.5 rad
       {0, 100, {0, 2.41 * s, 2.41 * c}, {0, c, -s}},  // down: the eye rises over the top
       {0, 0, {0, 0, 2.41}, kUp},
   };
@@ -173,9 +173,12 @@ TEST_F(CameraTest, DragEyeIgnoresMovesWithoutItsCapture) {
     bool dragging;
     void (*takeCapture)(HeadlessSurface& mine, HeadlessSurface& other);
   } cases[] = {
-      {"no drag in progress", false, [](HeadlessSurface& mine, HeadlessSurface&) { mine.CaptureMouse(); }},
-      {"capture lost", true, [](HeadlessSurface&, HeadlessSurface&) { HeadlessSurface::LoseCapture(); }},
-      {"another window holds it", true, [](HeadlessSurface&, HeadlessSurface& o) { o.CaptureMouse(); }},
+      {"no drag in progress", false,
+       [](HeadlessSurface& mine, HeadlessSurface&) { mine.CaptureMouse(); }},
+      {"capture lost", true,
+       [](HeadlessSurface&, HeadlessSurface&) { HeadlessSurface::LoseCapture(); }},
+      {"another window holds it", true,
+       [](HeadlessSurface&, HeadlessSurface& o) { o.CaptureMouse(); }},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.what);
@@ -266,7 +269,7 @@ TEST_F(CameraTest, TrackballDragTurnsAboutThePivot) {
     ASSERT_TRUE(window.DragModel({80, 24}, withPivot ? &pivot : nullptr));
     const Vec3 origin = withPivot ? pivot : Vec3();
     const Vec3 before = Vec3(1, 0, -2.41) - origin;  // world (1, 0.8, 0) in eye space
-    const Vec3 turned(before.z, 0, -before.x);   // a quarter turn about +Y
+    const Vec3 turned(before.z, 0, -before.x);       // a quarter turn about +Y
     ExpectNear(Apply(Modelview(), {1, 0.8, 0}), origin + turned, kGlFloat);
     window.EndDrag();
   }

@@ -128,9 +128,9 @@ TEST_F(GLWindowTest, FixedFunctionStateAfterCreate) {
   const struct {
     GLenum name;
     GLint value;
-  } integers[] = {{GL_CULL_FACE_MODE, GL_BACK},       {GL_SHADE_MODEL, GL_SMOOTH},
-                  {GL_BLEND_SRC, GL_SRC_ALPHA},       {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
-                  {GL_UNPACK_ALIGNMENT, 4},           {GL_PACK_ALIGNMENT, 4}};
+  } integers[] = {{GL_CULL_FACE_MODE, GL_BACK}, {GL_SHADE_MODEL, GL_SMOOTH},
+                  {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+                  {GL_UNPACK_ALIGNMENT, 4},     {GL_PACK_ALIGNMENT, 4}};
   for (const auto& i : integers) {
     GLint value = -1;
     glGetIntegerv(i.name, &value);
@@ -194,9 +194,7 @@ TEST_F(GLWindowTest, EmptyClientAreaChangesNothing) {
   const float* depthCells = window.depthBuffer.data.get();
   const RgbaCell* colourCells = window.colorBuffer.data.get();
 
-  const struct {
-    int width, height;
-  } sizes[] = {{0, 20}, {30, 0}, {0, 0}, {-5, 20}, {30, -1}};
+  const struct { int width, height; } sizes[] = {{0, 20}, {30, 0}, {0, 0}, {-5, 20}, {30, -1}};
   for (const auto& size : sizes) {
     SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
     window.Resize(size.width, size.height);
@@ -405,12 +403,17 @@ TEST_F(SaveBitmapTest, FiveWideWindowWritesPaddedBottomUpRows) {
     int size;
     std::uint32_t value;
   } fields[] = {
-      {0, 2, 0x4D42},      {2, 4, 54 + imageSize}, {6, 2, 0},  {8, 2, 0},   {10, 4, 54},
-      {14, 4, 40},         {18, 4, 5},             {22, 4, 3}, {26, 2, 1},  {28, 2, 24},
-      {30, 4, 0},          {34, 4, imageSize},     {38, 4, 0}, {42, 4, 0},  {46, 4, 0},
-      {50, 4, 0},
+      {0, 2, 0x4D42}, {2, 4, 54 + imageSize},
+      {6, 2, 0},      {8, 2, 0},
+      {10, 4, 54},    {14, 4, 40},
+      {18, 4, 5},     {22, 4, 3},
+      {26, 2, 1},     {28, 2, 24},
+      {30, 4, 0},     {34, 4, imageSize},
+      {38, 4, 0},     {42, 4, 0},
+      {46, 4, 0},     {50, 4, 0},
   };
-  for (const auto& f : fields) EXPECT_EQ(Le(file, f.offset, f.size), f.value) << "offset " << f.offset;
+  for (const auto& f : fields)
+    EXPECT_EQ(Le(file, f.offset, f.size), f.value) << "offset " << f.offset;
   EXPECT_EQ(file[0], 'B');
   EXPECT_EQ(file[1], 'M');
 
