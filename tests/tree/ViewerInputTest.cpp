@@ -212,24 +212,28 @@ TEST_F(ViewerInputTest, ReleaseWithoutPressAndWithoutTimerWindow) {
 TEST_F(ViewerInputTest, CameraDragsWithRightAndMiddleButtons) {
   const double s = std::sin(0.5), c = std::cos(0.5);
   const struct {
-    void (CViewerInput::*down)(const ClientPoint&);
-    void (CViewerInput::*up)(const ClientPoint&);
-    bool CViewerInput::*flag;
+    void (*down)(CViewerInput&, const ClientPoint&);
+    void (*up)(CViewerInput&, const ClientPoint&);
+    bool (*held)(const CViewerInput&);
     int mode;
     ClientPoint to;
     Vec3 eye;
   } drags[] = {
-      {&CViewerInput::RightButtonDown, &CViewerInput::RightButtonUp, &CViewerInput::rightDown,
-       kDragOrbit, {150, 50}, {-2.41 * s, 0.8, 2.41 * c}},
-      {&CViewerInput::MiddleButtonDown, &CViewerInput::MiddleButtonUp, &CViewerInput::middleDown,
-       kDragDolly, {50, 350}, {0, 0.8, 1.41}},
+      {[](CViewerInput& in, const ClientPoint& p) { in.RightButtonDown(p); },
+       [](CViewerInput& in, const ClientPoint& p) { in.RightButtonUp(p); },
+       [](const CViewerInput& in) { return in.rightDown; }, kDragOrbit, {150, 50},
+       {-2.41 * s, 0.8, 2.41 * c}},
+      {[](CViewerInput& in, const ClientPoint& p) { in.MiddleButtonDown(p); },
+       [](CViewerInput& in, const ClientPoint& p) { in.MiddleButtonUp(p); },
+       [](const CViewerInput& in) { return in.middleDown; }, kDragDolly, {50, 350},
+       {0, 0.8, 1.41}},
   };
   for (const auto& drag : drags) {
     SCOPED_TRACE(drag.mode == kDragOrbit ? "orbit" : "dolly");
     tree().ResetEye();
     const int repaints = surface.repaintCount;
-    (input->*drag.down)({50, 50});
-    EXPECT_TRUE(input->*drag.flag);
+    drag.down(*input, {50, 50});
+    EXPECT_TRUE(drag.held(*input));
     EXPECT_TRUE(tree().dragging);
     EXPECT_EQ(tree().dragMode, drag.mode);
     EXPECT_EQ(tree().lastMouseX, 50);
@@ -240,8 +244,8 @@ TEST_F(ViewerInputTest, CameraDragsWithRightAndMiddleButtons) {
     ExpectNear(tree().eye, drag.eye);
     EXPECT_EQ(surface.repaintCount, repaints + 1);
 
-    (input->*drag.up)({0, 0});
-    EXPECT_FALSE(input->*drag.flag);
+    drag.up(*input, {0, 0});
+    EXPECT_FALSE(drag.held(*input));
     EXPECT_FALSE(tree().dragging);
     EXPECT_FALSE(surface.HasMouseCapture());
     EXPECT_EQ(surface.repaintCount, repaints + 1);  // the release repaints nothing
