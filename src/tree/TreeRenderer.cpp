@@ -13,14 +13,6 @@ namespace {
 
 CTreeRenderer* g_treeRenderer = nullptr;
 
-// What DrawBranch hands every leaf.
-constexpr double kLeafWidth = 0.02;
-constexpr double kLeafLength = 0.025;
-constexpr double kLeafWidthCap = 0.01;
-constexpr double kLeafLengthCap = 0.03;
-// Each segment reaches this far beyond its length into the next one.
-constexpr double kSegmentOverlap = 1.05;
-
 bool IsFinite(const Vec3& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -34,23 +26,6 @@ Vec3 HalfTurnAxis(const Vec3& from) {
   return axis;
 }
 
-// The rotation that turns direction `from` onto direction `to`. Parallel
-// directions have no rotation axis, so the zero cross product is caught here
-// rather than left to the angle, whose cosine rounding can leave a hair
-// below 1.
-Matrix4 TurnBetween(const Vec3& from, const Vec3& to) {
-  Matrix4 turn;
-  Vec3 axis = from.Cross(to);
-  if (axis.x == 0.0 && axis.y == 0.0 && axis.z == 0.0) {
-    if (from.Dot(to) < 0.0) turn.SetAxisRotation(HalfTurnAxis(from), -1.0, 0.0);
-    return turn;
-  }
-  axis.Normalized();
-  const double angle = SignedAngle(from, to, axis);
-  turn.SetAxisRotation(axis, std::cos(angle), std::sin(angle));
-  return turn;
-}
-
 void Vertex(const Vec3& normal, double x, double y, double z) {
   glNormal3d(normal.x, normal.y, normal.z);
   glVertex3d(x, y, z);
@@ -60,7 +35,7 @@ void Vertex(const Vec3& normal, double x, double y, double z) {
 void EmitSegmentFaces(double bottomWidth, double topWidth, double length) {
   const double h = bottomWidth / 2.0;
   const double e = topWidth / 2.0;
-  const double top = kSegmentOverlap * length;
+  const double top = CTreeRenderer::kSegmentOverlap * length;
   // The corners in the order the faces +Z, +X, −Z, −X walk round them: face f
   // runs from corner f to corner f + 1 at the bottom and back at the top.
   struct Corner {
@@ -93,6 +68,22 @@ CTreeRenderer* GetTreeRenderer() {
 void DeleteTreeRenderer() {
   delete g_treeRenderer;
   g_treeRenderer = nullptr;
+}
+
+// Parallel directions have no rotation axis, so the zero cross product is
+// caught here rather than left to the angle, whose cosine rounding can leave
+// a hair below 1.
+Matrix4 CTreeRenderer::TurnBetween(const Vec3& from, const Vec3& to) {
+  Matrix4 turn;
+  Vec3 axis = from.Cross(to);
+  if (axis.x == 0.0 && axis.y == 0.0 && axis.z == 0.0) {
+    if (from.Dot(to) < 0.0) turn.SetAxisRotation(HalfTurnAxis(from), -1.0, 0.0);
+    return turn;
+  }
+  axis.Normalized();
+  const double angle = SignedAngle(from, to, axis);
+  turn.SetAxisRotation(axis, std::cos(angle), std::sin(angle));
+  return turn;
 }
 
 void CTreeRenderer::Draw() {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "geometry/Matrix4.h"
 #include "geometry/Vec3.h"
 
 // Generates the tree from the branching rule and draws it, in immediate mode,
@@ -15,6 +16,13 @@
 class CTreeRenderer {
  public:
   static constexpr int kMaxStrokePoints = 10;
+  // Each segment reaches this far beyond its length into the next one.
+  static constexpr double kSegmentOverlap = 1.05;
+  // What DrawBranch hands every leaf, and the caps DrawLeaf puts on them.
+  static constexpr double kLeafWidth = 0.02;
+  static constexpr double kLeafLength = 0.025;
+  static constexpr double kLeafWidthCap = 0.01;
+  static constexpr double kLeafLengthCap = 0.03;
 
   virtual ~CTreeRenderer() = default;
 
@@ -90,6 +98,10 @@ class CTreeRenderer {
   // the direction has no unit vector (zero or non-finite).
   bool GrowStroke(const Vec3& direction);
   void EndStroke();
+
+  // The rotation DrawTree applies at a node to turn the stroke direction
+  // `from` onto the next one, `to`.
+  static Matrix4 TurnBetween(const Vec3& from, const Vec3& to);
 
  private:
   // Disables culling and sets the material (lit) or the flat colour (unlit).
