@@ -246,6 +246,8 @@ TEST_F(DendrixRenderTest, BadArgumentsExitWithStatus2AndWriteNothing) {
       {{"--out", png, "--stroke", "0,0;1e308,-1e308"}, "--stroke: a step between these points"},
       {{"--out", (output / "missing" / "tree.png").string()}, "cannot write"},
       {{"--out", output.string()}, "it is a directory"},
+      {{"--out", png, "--osc", (dir / "none.osc").string()}, "none.osc: No such file or directory"},
+      {{"--out", png, "--osc", "s.osc", "--steps", "3"}, "cannot go with --osc"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
@@ -257,6 +259,52 @@ TEST_F(DendrixRenderTest, BadArgumentsExitWithStatus2AndWriteNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(OutputFiles().empty());
   }
+}
+
+// A script that plants and grows a tree draws what the same stroke given on
+// the command line draws, and its diagnostic lines reach standard output.
+TEST_F(DendrixRenderTest, OscScriptDrawsTheTreeItPlantsWithTheEyeItLeaves) {
+  fs::create_directories(output);
+  const std::string plant =
+      "# plant and grow\n"
+      "/lsystem sfff initlsystem 0 -0.125 0\n"
+      "/lsystem sfff drawlsystem 0 1 0\n"
+      "/lsystem sfff drawlsystem 0.25 1 0\n"
+      "/lsystem sfff drawlsystem -0.25 1 0\n"
+      "/an_int i 7\n";
+  std::ofstream(dir / "plant.osc") << plant;
+  std::ofstream(dir / "turn.osc") << plant << "/lsystem sii eyerotation 20 -10\n";
+  const std::vector<std::string> scene = {"--width", "240", "--height", "200", "--lighting", "off"};
+  auto render = [&](std::vector<std::string> args, const std::string& name) {
+    args.insert(args.end(), scene.begin(), scene.end());
+    args.insert(args.end(), {"--out", (output / name).string()});
+    const RunResult run = Run(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    return run;
+  };
+  EXPECT_EQ(render({"--osc", (dir / "plant.osc").string()}, "script.png").out, "received '/an_int' message: 7\n");
+  render({"--stroke", "0,-0.125;0,0.875;0.25,1.875;0,2.875"}, "stroke.png");
+  render({"--osc", (dir / "turn.osc").string()}, "turned.png");
+
+  const Image script = ReadPng(output / "script.png");
+  const Image stroke = ReadPng(output / "stroke.png");
+  ASSERT_EQ(script.width, 240);
+  ASSERT_EQ(stroke.width, 240);
+  EXPECT_GT(CountColour(script, 242, 242, 0), 50);  // a trunk
+  EXPECT_TRUE(script.rgb == stroke.rgb);
+  EXPECT_FALSE(ReadPng(output / "turned.png").rgb == script.rgb);
+}
+
+TEST_F(DendrixRenderTest, AScriptLineThatCannotBeEncodedExitsWithStatus2) {
+  fs::create_directories(output);
+  std::ofstream(dir / "bad.osc") << "/lsystem s turnoff\n/x q 1\n";
+  const RunResult run = Run({"--osc", (dir / "bad.osc").string(), "--out", (output / "t.png").string()});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "dendrix-render: " + (dir / "bad.osc").string() +
+                         ":2: unknown type tag 'q' (known: i h f d s S c r m t b T F N I)\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 }  // namespace

@@ -150,6 +150,19 @@ const OptionSpec kOptions[] = {
        o.handles = active;
        return true;
      }},
+    {"--osc", "FILE",
+     "replay the OSC messages of the script FILE (- for standard input) before drawing, as the "
+     "program receives them: one message a line, ADDRESS [TYPES [VALUE...]], e.g. "
+     "\"/lsystem sfff initlsystem 0 -0.1 0\"; # starts a comment. No demo tree is planted; the "
+     "picture shows the tree and eye the script leaves",
+     [](RenderOptions& o, const std::string& v, std::string& error) {
+       if (v.empty()) {
+         error = "the script name is empty";
+         return false;
+       }
+       o.osc = v;
+       return true;
+     }},
     {"--help", nullptr, "show this help and exit",
      [](RenderOptions& o, const std::string&, std::string&) {
        o.help = true;
@@ -207,6 +220,10 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
   }
   if (!parsed.stroke.empty() && demoShaped) {
     error = "--steps and --straight shape the demo stroke and cannot go with --stroke";
+    return false;
+  }
+  if (!parsed.osc.empty() && demoShaped) {
+    error = "--steps and --straight shape the demo stroke and cannot go with --osc";
     return false;
   }
   if (parsed.out.empty()) {

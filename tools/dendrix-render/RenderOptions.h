@@ -21,6 +21,7 @@ struct RenderOptions {
   bool polygonMode = true;
   bool lighting = true;
   std::optional<std::array<bool, 4>> handles;  // unset: the rule's defaults
+  std::string osc;  // an OSC script replayed before drawing, "-" for standard input
   bool help = false;
 };
 

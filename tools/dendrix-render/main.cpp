@@ -2,6 +2,7 @@
 // PNG or BMP file.
 
 #include <GL/gl.h>
+#include <oscpack/osc/OscException.h>
 
 #include <cstdint>
 #include <iostream>
@@ -14,6 +15,9 @@
 #include "gl/HeadlessSurface.h"
 #include "gl/SceneWindows.h"
 #include "model/BranchModel.h"
+#include "remote/OscListener.h"
+#include "remote/OscScript.h"
+#include "remote/Singletons.h"
 #include "tree/TreeRenderer.h"
 
 namespace {
@@ -39,12 +43,29 @@ bool PrepareTree(const RenderOptions& options) {
     for (int k = 0; k < CBranchModel::kHandleCount; ++k) model.Handle(k).active = (*options.handles)[k];
   }
   if (options.stroke.empty()) {
-    DragDemoStroke(renderer, options.demoSteps, options.straightDemo);
+    if (options.osc.empty()) DragDemoStroke(renderer, options.demoSteps, options.straightDemo);
     return true;
   }
   // The points were checked while parsing, but a step between coordinates
   // far apart can still overflow.
   return GrowStrokeThrough(renderer, options.stroke);
+}
+
+// Hands each message of the script to the OSC listener, as the desktop
+// program hands it what it receives. A stroke the script leaves open is then
+// ended, as --stroke ends its stroke, so that no guide line shows.
+bool ReplayScript(const std::vector<OscScriptPacket>& script, std::string& error) {
+  COscListener* listener = GetOscListener();
+  for (const OscScriptPacket& packet : script) {
+    try {
+      if (listener) listener->ProcessPacket(packet.bytes.data(), static_cast<int>(packet.bytes.size()));
+    } catch (const osc::Exception& e) {
+      error = "script line " + std::to_string(packet.line) + ": " + e.what();
+      return false;
+    }
+  }
+  GetTreeRenderer()->EndStroke();
+  return true;
 }
 
 // Paints the tree pane's scene on window and writes the picture to path.
@@ -72,7 +93,7 @@ bool RenderTo(CGLWindow& window, const RenderOptions& options, const std::string
   return WritePng(path, w, h, pixels, error);
 }
 
-int Run(const RenderOptions& options) {
+int Run(const RenderOptions& options, const std::vector<OscScriptPacket>& script) {
   OutputFile output(options.out);
   std::string error;
   if (!output.Create(error)) return Fail(kExitUsage, error);
@@ -86,6 +107,8 @@ int Run(const RenderOptions& options) {
   int status = 0;
   if (!PrepareTree(options)) {
     status = Fail(kExitUsage, "--stroke: a step between these points has no direction");
+  } else if (!ReplayScript(script, error)) {
+    status = Fail(kExitUsage, error);
   } else if (!RenderTo(window, options, output.TemporaryPath(), error) || !output.Commit(error)) {
     status = Fail(kExitFailure, error);
   }
@@ -105,9 +128,9 @@ int main(int argc, char** argv) {
     std::cout << RenderUsage();
     return 0;
   }
-  const int status = Run(options);
-  DeleteTreeRenderer();
-  DeleteBranchModel();
-  DeleteSceneWindows();
+  std::vector<OscScriptPacket> script;
+  if (!options.osc.empty() && !ReadOscScriptFile(options.osc, script, error)) return Fail(kExitUsage, error);
+  const int status = Run(options, script);
+  DeleteSingletons();
   return status;
 }
