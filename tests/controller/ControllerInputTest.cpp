@@ -370,17 +370,19 @@ TEST_F(ControllerInputTest, ReleaseRepaintsAndRendersAFreshPickingImage) {
 }
 
 TEST_F(ControllerInputTest, RightOrbitsAndMiddleDolliesTheCameraWithCapture) {
+  using Press = void (*)(CControllerInput&, const ClientPoint&);
   const struct Case {
     const char* name;
-    void (CControllerInput::*down)(const ClientPoint&);
-    void (CControllerInput::*up)(const ClientPoint&);
-    bool CControllerInput::*flag;
+    Press down, up;
+    bool (*held)(const CControllerInput&);
     int mode;
   } cases[] = {
-      {"right", &CControllerInput::RightButtonDown, &CControllerInput::RightButtonUp,
-       &CControllerInput::rightDown, kDragOrbit},
-      {"middle", &CControllerInput::MiddleButtonDown, &CControllerInput::MiddleButtonUp,
-       &CControllerInput::middleDown, kDragDolly},
+      {"right", [](CControllerInput& in, const ClientPoint& p) { in.RightButtonDown(p); },
+       [](CControllerInput& in, const ClientPoint& p) { in.RightButtonUp(p); },
+       [](const CControllerInput& in) { return in.rightDown; }, kDragOrbit},
+      {"middle", [](CControllerInput& in, const ClientPoint& p) { in.MiddleButtonDown(p); },
+       [](CControllerInput& in, const ClientPoint& p) { in.MiddleButtonUp(p); },
+       [](const CControllerInput& in) { return in.middleDown; }, kDragDolly},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -390,8 +392,8 @@ TEST_F(ControllerInputTest, RightOrbitsAndMiddleDolliesTheCameraWithCapture) {
     const ClientPoint tipBefore = ClientAtHandle(1, HandlePart::Tip);
     const Vec3 eyeBefore = Window().eye;
 
-    (input->*c.down)({400, 300});
-    EXPECT_TRUE(input->*c.flag);
+    c.down(*input, {400, 300});
+    EXPECT_TRUE(c.held(*input));
     EXPECT_TRUE(surface->HasMouseCapture());
     EXPECT_TRUE(Window().dragging);
     EXPECT_EQ(c.mode, Window().dragMode);
@@ -402,8 +404,8 @@ TEST_F(ControllerInputTest, RightOrbitsAndMiddleDolliesTheCameraWithCapture) {
     EXPECT_GT((Window().eye - eyeBefore).Length(), 0.01);
     EXPECT_EQ(1, surface->repaintCount);
 
-    (input->*c.up)({460, 360});
-    EXPECT_FALSE(input->*c.flag);
+    c.up(*input, {460, 360});
+    EXPECT_FALSE(c.held(*input));
     EXPECT_FALSE(surface->HasMouseCapture());
     EXPECT_FALSE(Window().dragging);
     EXPECT_EQ(1, surface->repaintCount);  // the release does not repaint
