@@ -467,4 +467,18 @@ TEST_F(ControllerPaneTest, OutsideChangeBeforeAnyMouseMessageRepaintsOnly) {
   EXPECT_EQ(marker.a, cell.a);
 }
 
+TEST_F(ControllerInputTest, PaneWithoutContextKeepsNoPickingImage) {
+  // The window is still attached but its context is gone, as with a canvas
+  // that cannot draw: the last image must not stay behind to be pressed on.
+  const ClientPoint at = ClientAtHandle(1, HandlePart::Tip);
+  surface->DestroyContext();
+  EXPECT_FALSE(RenderPickPass());
+  EXPECT_EQ(-1, Window().colorBuffer.width);
+  EXPECT_EQ(-1, Window().depthBuffer.width);
+  input->LeftButtonDown(at);
+  EXPECT_FALSE(input->grabbed);
+  input->LeftButtonUp(at);
+  EXPECT_FALSE(input->leftDown);
+}
+
 }  // namespace
