@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -93,6 +94,10 @@ bool CUdpReceiver::Bind(const std::string& address, int port) {
   if (socket_ < 0) return false;
 
   setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
+  // Datagrams the system discards while the socket's buffer is full are
+  // counted too: each datagram read then carries the running count.
+  const int on = 1;
+  setsockopt(socket_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
   sockaddr_storage bound{};
   socklen_t length = sizeof bound;
   getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
@@ -167,17 +172,36 @@ void CUdpReceiver::Enqueue(std::vector<char> packet) {
     }
   }
   if (wake && wake_) wake_();
-  if (dropped) {
-    ++droppedSinceReport_;
-    if (std::chrono::steady_clock::now() - lastReport_ >= kReportInterval) ReportDrops();
+  if (dropped) NoteDrops(1);
+}
+
+void CUdpReceiver::NoteOverflow(msghdr& message) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SO_RXQ_OVFL) continue;
+    std::uint32_t total = 0;
+    std::memcpy(&total, CMSG_DATA(c), sizeof total);
+    const std::uint32_t fresh = total - systemDropsSeen_;  // the count wraps around
+    systemDropsSeen_ = total;
+    if (fresh == 0) continue;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      counts_.overflowed += fresh;
+    }
+    NoteDrops(fresh);
   }
+}
+
+void CUdpReceiver::NoteDrops(std::size_t count) {
+  droppedSinceReport_ += count;
+  if (std::chrono::steady_clock::now() - lastReport_ >= kReportInterval) ReportDrops();
 }
 
 void CUdpReceiver::ReportDrops() {
   lastReport_ = std::chrono::steady_clock::now();
   if (droppedSinceReport_ == 0) return;
-  std::cerr << "dendrix: OSC: " << droppedSinceReport_
-            << " datagrams dropped, arriving faster than they are processed (" << GetCounts().dropped
+  const Counts counts = GetCounts();
+  std::cerr << "dendrix: OSC: " << droppedSinceReport_ << (droppedSinceReport_ == 1 ? " datagram" : " datagrams")
+            << " dropped, arriving faster than they are processed (" << counts.dropped + counts.overflowed
             << " dropped in all)" << std::endl;
   droppedSinceReport_ = 0;
 }
@@ -192,28 +216,39 @@ void CUdpReceiver::Receive() {
       timeoutMs = std::max<int>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count());
     }
     const int ready = poll(watched, 2, timeoutMs);
-    if (ready < 0) {
-      if (errno == EINTR) continue;
+    if (ready < 0 && errno != EINTR) {
       std::cerr << "dendrix: OSC receiver stopped: " << SystemError() << std::endl;
       break;
     }
     if (ready == 0) ReportDrops();
-    if (watched[1].revents != 0) break;
-    if (watched[0].revents == 0) continue;
-    // MSG_TRUNC makes recv return the datagram's real length, so that one
-    // that did not fit is recognised rather than handed over cut short.
-    const ssize_t length = recv(socket_, buffer_.get(), kMaxDatagram, MSG_TRUNC);
-    if (length < 0) {
-      if (errno == EINTR || errno == EAGAIN || errno == ECONNREFUSED) continue;
-      std::cerr << "dendrix: OSC receiver stopped: " << SystemError() << std::endl;
-      break;
-    }
-    if (static_cast<std::size_t>(length) > kMaxDatagram) {
-      std::cerr << "dendrix: OSC datagram of " << length << " bytes dropped: larger than " << kMaxDatagram
-                << " bytes" << std::endl;
-      continue;
-    }
-    Enqueue(std::vector<char>(buffer_.get(), buffer_.get() + length));
+    if (ready <= 0) continue;
+    if (watched[1].revents != 0 || (watched[0].revents != 0 && !ReadDatagram())) break;
   }
   ReportDrops();
+}
+
+bool CUdpReceiver::ReadDatagram() {
+  iovec data{buffer_.get(), kMaxDatagram};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(std::uint32_t))];
+  msghdr message{};
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  // MSG_TRUNC makes recvmsg return the datagram's real length, so that one
+  // that did not fit is recognised rather than handed over cut short.
+  const ssize_t length = recvmsg(socket_, &message, MSG_TRUNC);
+  if (length < 0) {
+    if (errno == EINTR || errno == EAGAIN || errno == ECONNREFUSED) return true;
+    std::cerr << "dendrix: OSC receiver stopped: " << SystemError() << std::endl;
+    return false;
+  }
+  NoteOverflow(message);
+  if (static_cast<std::size_t>(length) > kMaxDatagram) {
+    std::cerr << "dendrix: OSC datagram of " << length << " bytes dropped: larger than " << kMaxDatagram
+              << " bytes" << std::endl;
+    return true;
+  }
+  Enqueue(std::vector<char>(buffer_.get(), buffer_.get() + length));
+  return true;
 }

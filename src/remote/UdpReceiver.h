@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/socket.h>
+
 #include <chrono>
+#include <cstdint>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -13,8 +16,9 @@
 // Receives UDP datagrams on a thread of its own and keeps each one, whole,
 // in a bounded queue until the consuming thread takes it with Deliver. The
 // receiving thread never waits for the consumer: a datagram that finds the
-// queue full is dropped and counted, and while datagrams are being dropped
-// their count is written to standard error once a second.
+// queue full is dropped and counted, as are the datagrams the system
+// discards while the socket's buffer is full, and while datagrams are being
+// dropped their count is written to standard error once a second.
 class CUdpReceiver {
  public:
   // The largest payload of a UDP datagram over IPv4.
@@ -31,8 +35,9 @@ class CUdpReceiver {
   using Consumer = std::function<void(const char* data, int size)>;
 
   struct Counts {
-    std::size_t received = 0;  // datagrams read from the socket
-    std::size_t dropped = 0;   // of those, dropped because the queue was full
+    std::size_t received = 0;    // datagrams read from the socket
+    std::size_t dropped = 0;     // of those, dropped because the queue was full
+    std::size_t overflowed = 0;  // datagrams the system discarded, the socket's buffer full
   };
 
   // The queue holds at most maxPackets packets and maxBytes bytes of them.
@@ -67,8 +72,15 @@ class CUdpReceiver {
   bool Fail(const std::string& why);
   bool Bind(const std::string& address, int port);
   void Receive();
+  // Reads one datagram; false when receiving must stop.
+  bool ReadDatagram();
   // Queues packet, or drops and counts it; wakes the consumer when needed.
   void Enqueue(std::vector<char> packet);
+  // Counts the datagrams the system discarded since the last one read.
+  void NoteOverflow(msghdr& message);
+  // Adds to the drops to report, and reports them when a second has passed
+  // since the last report.
+  void NoteDrops(std::size_t count);
   // Writes the drops since the last report, if there were any.
   void ReportDrops();
 
@@ -93,6 +105,7 @@ class CUdpReceiver {
   bool wakePending_ = false;
   Counts counts_;
   // Receiving thread only.
+  std::uint32_t systemDropsSeen_ = 0;
   std::size_t droppedSinceReport_ = 0;
   std::chrono::steady_clock::time_point lastReport_;
 };

@@ -37,10 +37,11 @@ class UdpSender {
   sockaddr_in to_{};
 };
 
-// Waits until condition holds, for at most a generous bound; false when it
-// never did.
-inline bool WaitUntil(const std::function<bool()>& condition) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+// Waits until condition holds, for at most bound (a generous one unless
+// given); false when it never did.
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds bound = std::chrono::seconds(20)) {
+  const auto giveUp = std::chrono::steady_clock::now() + bound;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > giveUp) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <numeric>
 #include <regex>
 #include <string>
@@ -113,6 +115,65 @@ TEST_F(UdpReceiverTest, AFullQueueDropsCountsAndReportsDatagrams) {
   const DropReports reports = ParseDropReports(reported);
   EXPECT_EQ(reports.sum, 6) << reported;
   EXPECT_EQ(reports.lastTotal, 6) << reported;
+}
+
+// Holds a thread until it is opened.
+struct Gate {
+  void Hold() {
+    std::unique_lock<std::mutex> lock(mutex);
+    holding = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return open; });
+  }
+  bool WaitUntilHolding() {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(20), [&] { return holding; });
+  }
+  void Open() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      open = true;
+    }
+    changed.notify_all();
+  }
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool holding = false, open = false;
+};
+
+TEST_F(UdpReceiverTest, DatagramsTheSystemDiscardsAreCountedToo) {
+  // The wake holds the receiving thread, so that the socket's own buffer
+  // fills up and the system discards what does not fit.
+  Gate gate;
+  CUdpReceiver held([&] { gate.Hold(); });
+  struct OpenOnExit {
+    Gate& gate;
+    ~OpenOnExit() { gate.Open(); }  // before held's Close waits for its thread
+  } openOnExit{gate};
+  Open(held);
+  testing::internal::CaptureStderr();
+  sender->Send(Numbered(0));
+  ASSERT_TRUE(gate.WaitUntilHolding());
+  std::size_t sent = 1;
+  for (; sent <= 3000; ++sent) sender->Send(Numbered(static_cast<int>(sent), 1000));
+  gate.Open();
+  // The system reports its discards with the next datagram it keeps: send
+  // until one arrives after them all.
+  const auto accounted = [&] {
+    const CUdpReceiver::Counts counts = held.GetCounts();
+    return counts.received + counts.overflowed == sent;
+  };
+  for (int marker = 0; marker < 1000 && !accounted(); ++marker, ++sent) {
+    sender->Send(Numbered(-1));
+    WaitUntil([&] { return accounted(); }, std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(accounted());
+  const CUdpReceiver::Counts counts = held.GetCounts();
+  EXPECT_GT(counts.overflowed, 0u);
+  held.Close();
+  const DropReports reports = ParseDropReports(testing::internal::GetCapturedStderr());
+  EXPECT_EQ(reports.sum, static_cast<int>(counts.dropped + counts.overflowed));
 }
 
 TEST_F(UdpReceiverTest, TheQueueIsBoundedInBytesToo) {
