@@ -408,6 +408,16 @@ TEST_F(OscListenerTest, BundleElementsRunAtOnceAndInOrderNestedOnesInPlace) {
   EXPECT_FALSE(Renderer().enabled);
   EXPECT_EQ(Repaints(), 1);
   EXPECT_EQ(Process(Bundle({})), "");
+
+  // Nested as deep as the largest datagram allows.
+  Packet deep = Message("/an_int", 9);
+  int depth = 0;
+  while (deep.size() + 20 <= CUdpReceiver::kMaxDatagram) {
+    deep = Bundle({deep});
+    ++depth;
+  }
+  EXPECT_GT(depth, 3000);
+  EXPECT_EQ(Process(deep), "received '/an_int' message: 9\n");
 }
 
 TEST_F(OscListenerTest, AMalformedElementEndsTheWalkAfterTheElementsBeforeIt) {
