@@ -175,7 +175,7 @@ void CControllerInput::DragHandle(int pickId, int part, const Vec3& current, con
       return;
     }
   }
-  // Part 0 (a colour that is no handle code) changes nothing.
+  // Handle part 0 (a colour that is no handle code) changes nothing.
 }
 
 CControllerInput* GetControllerInput() {

@@ -20,8 +20,8 @@
 // Which material a box is drawn with.
 enum class SegmentKind { Trunk = 1, Axis = 2, Branch = 3 };
 
-// The three handle points of a drawn axis or branch segment. Part 0 decodes
-// from colours that are no handle code.
+// The three handle points of a drawn axis or branch segment. Handle part 0
+// decodes from colours that are no handle code.
 enum class HandlePart { Tip = 1, Width = 2, Twist = 3 };
 
 // Pick ids: 0 the axis record, 1 to 4 branch handles 0 to 3.

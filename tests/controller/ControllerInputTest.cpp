@@ -338,7 +338,7 @@ TEST_F(ControllerInputTest, MovesOnMissesAndTheLegendBarChangeNothing) {
   input->MouseMove({300, 300});
   EXPECT_EQ(1, surface->repaintCount);  // only the release's
 
-  // Part 0 grabbed from the legend's cyan bar: moves repaint, edit nothing.
+  // Handle part 0 grabbed from the legend's cyan bar: moves repaint, edit nothing.
   input->LeftButtonDown(LegendBar(kSecondRow));
   ASSERT_TRUE(input->grabbed);
   ASSERT_EQ(0, input->grabPart);
