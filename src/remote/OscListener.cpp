@@ -94,8 +94,8 @@ constexpr SubCommand kSubCommands[] = {
        args >> index >> ratio >> osc::EndMessage;
        GetRemoteCommands()->SetHandleWidthRatio(index, ratio);
      }},
-    // Sets the width ratio too: the name has always done what
-    // "sethandlewidthratio" does, and senders rely on it.
+    // Sets the width ratio, not the length ratio: this name has always done
+    // what "sethandlewidthratio" does, and senders rely on that.
     {"sethandlelengthratio",
      [](Arguments& args) {
        osc::int32 index;
@@ -231,35 +231,32 @@ constexpr Diagnostic kDiagnostics[] = {
      }},
 };
 
-// True for an element or packet that holds a bundle rather than a message.
-bool HoldsBundle(const char* contents, int size) { return size > 0 && contents[0] == '#'; }
+// Opens what source (a packet or a bundle element) holds, after the checks
+// that oscpack leaves out, and processes it: a bundle when it begins with
+// '#', a message otherwise.
+template <typename Source>
+void OpenAndProcess(COscListener& listener, const Source& source, const char* contents, int size) {
+  if (size > 0 && contents[0] == '#') {
+    CheckBundleBeforeOpening(contents, size);
+    listener.ProcessBundle(osc::ReceivedBundle(source));
+  } else {
+    CheckMessageBeforeOpening(contents, size);
+    listener.ProcessMessage(osc::ReceivedMessage(source));
+  }
+}
 
 }  // namespace
 
 COscListener::~COscListener() { Close(); }
 
 void COscListener::ProcessPacket(const char* data, int size) {
-  const osc::ReceivedPacket packet(data, size);
-  if (HoldsBundle(data, size)) {
-    CheckBundleBeforeOpening(data, size);
-    ProcessBundle(osc::ReceivedBundle(packet));
-  } else {
-    CheckMessageBeforeOpening(data, size);
-    ProcessMessage(osc::ReceivedMessage(packet));
-  }
+  const osc::ReceivedPacket packet(data, size);  // rejects sizes that are no packet's
+  OpenAndProcess(*this, packet, data, size);
 }
 
 void COscListener::ProcessBundle(const osc::ReceivedBundle& bundle) {
   for (auto element = bundle.ElementsBegin(); element != bundle.ElementsEnd(); ++element) {
-    const char* contents = element->Contents();
-    const int size = element->Size();
-    if (HoldsBundle(contents, size)) {
-      CheckBundleBeforeOpening(contents, size);
-      ProcessBundle(osc::ReceivedBundle(*element));
-    } else {
-      CheckMessageBeforeOpening(contents, size);
-      ProcessMessage(osc::ReceivedMessage(*element));
-    }
+    OpenAndProcess(*this, *element, element->Contents(), element->Size());
   }
 }
 
