@@ -23,12 +23,18 @@ test: build
 	cd $(BUILD) && $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
 
 # The whole suite again, built with AddressSanitizer, LeakSanitizer and
-# UndefinedBehaviorSanitizer in its own folder.
+# UndefinedBehaviorSanitizer in its own folder. Clang builds it: GCC 12's
+# vptr check reports calls through member-function pointers read in a loop
+# as calls on objects of the wrong type. GTK's accessibility bridge stays
+# off (NO_AT_BRIDGE): it keeps a session-bus connection it never frees.
 ASAN_BUILD ?= build-asan
+ASAN_CXX ?= clang++
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDENDRIX_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDENDRIX_SANITIZE=ON \
+	  -DCMAKE_CXX_COMPILER=$(ASAN_CXX)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && \
+	  NO_AT_BRIDGE=1 \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
