@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 #include "geometry/Matrix4.h"
 #include "geometry/MatrixFunctions.h"
@@ -70,6 +72,17 @@ void DeleteTreeRenderer() {
   g_treeRenderer = nullptr;
 }
 
+CTreeRenderer::CTreeRenderer() = default;
+CTreeRenderer::~CTreeRenderer() = default;
+
+bool CTreeRenderer::ReferenceDrawingRequested() {
+  static const bool requested = [] {
+    const char* value = std::getenv("DENDRIX_REFERENCE_RENDERER");
+    return value && *value && std::string_view(value) != "0";
+  }();
+  return requested;
+}
+
 // Parallel directions have no rotation axis, so the zero cross product is
 // caught here rather than left to the angle, whose cosine rounding can leave
 // a hair below 1.
@@ -97,7 +110,11 @@ void CTreeRenderer::Draw() {
   glLightfv(GL_LIGHT1, GL_POSITION, kLight1Position);
 
   DrawStrokeGuide();
-  DrawTree();
+  if (referenceDrawing) {
+    DrawTree();
+  } else {
+    DrawCachedTree();
+  }
 
   // Coordinate axes: X red, Y and Z both blue.
   glDisable(GL_LIGHTING);
@@ -177,6 +194,18 @@ void CTreeRenderer::DrawTree() {
   glPopMatrix();
 }
 
+void CTreeRenderer::DrawCachedTree() {
+  if (!geometryCache_) geometryCache_ = std::make_unique<CTreeGeometryCache>();
+  if (!geometryCache_->Update(*this, *GetBranchModel())) {
+    DrawTree();
+    return;
+  }
+  geometryCache_->Draw([this](CTreeGeometryCache::Material material,
+                              const CTreeGeometryCache::Material* previous) {
+    SetMaterial(material, previous);
+  });
+}
+
 void CTreeRenderer::DrawBranch(int depth, int handleIndex, double parentLength,
                                double parentWidth) {
   if (depth <= 0) return;
@@ -229,6 +258,43 @@ void CTreeRenderer::BeginPrimitive(const float* ambient, const float* diffuse,
     glDisable(GL_LIGHTING);
     glColor4fv(flatColor);
   }
+}
+
+CTreeRenderer::MaterialData CTreeRenderer::DataOf(CTreeGeometryCache::Material material) {
+  switch (material) {
+    case CTreeGeometryCache::kTrunk:
+      return {trunkAmbient, trunkDiffuse, segmentSpecular, segmentShininess, trunkAmbient};
+    case CTreeGeometryCache::kBranch:
+      return {branchAmbient, branchDiffuse, segmentSpecular, segmentShininess, branchAmbient};
+    case CTreeGeometryCache::kTip:
+      return {tipAmbient, tipDiffuse, segmentSpecular, segmentShininess, tipAmbient};
+    case CTreeGeometryCache::kBark:
+      return {barkAmbient, barkDiffuse, barkSpecular, barkShininess, barkAmbient};
+    case CTreeGeometryCache::kLeaf:
+      break;
+  }
+  return {leafAmbient, leafDiffuse, leafSpecular, leafShininess, leafDiffuse};
+}
+
+void CTreeRenderer::SetMaterial(CTreeGeometryCache::Material material,
+                                const CTreeGeometryCache::Material* previous) const {
+  const MaterialData data = DataOf(material);
+  if (!previous) {
+    BeginPrimitive(data.ambient, data.diffuse, data.specular, data.shininess, data.flatColor);
+    return;
+  }
+  // Between primitives only the material or the flat colour changes.
+  if (!lighting) {
+    glColor4fv(data.flatColor);
+    return;
+  }
+  const MaterialData before = DataOf(*previous);
+  glMaterialfv(GL_FRONT, GL_DIFFUSE, data.diffuse);
+  glMaterialfv(GL_FRONT, GL_AMBIENT, data.ambient);
+  if (!std::equal(data.specular, data.specular + 4, before.specular)) {
+    glMaterialfv(GL_FRONT, GL_SPECULAR, data.specular);
+  }
+  if (data.shininess != before.shininess) glMaterialf(GL_FRONT, GL_SHININESS, data.shininess);
 }
 
 void CTreeRenderer::DrawSegment(double bottomWidth, double topWidth, double length,

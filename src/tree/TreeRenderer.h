@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "geometry/Matrix4.h"
 #include "geometry/Vec3.h"
+#include "tree/TreeGeometryCache.h"
 
 // Generates the tree from the branching rule and draws it, in immediate mode,
 // every time the tree pane is painted; nothing of the tree is stored. The main
@@ -11,8 +14,10 @@
 // the mouse or the remote commands build; the rule supplies the side branches
 // at every node of it. Also holds the render switches of the RenderMode menu.
 //
-// This is the reference renderer: its GL calls and their order are the
-// definition of what a tree looks like.
+// DrawTree is the reference drawing: its GL calls and their order are the
+// definition of what a tree looks like. Draw normally draws the same picture
+// from cached vertex arrays (CTreeGeometryCache), regenerated only when the
+// tree changes; referenceDrawing makes it call DrawTree instead.
 class CTreeRenderer {
  public:
   static constexpr int kMaxStrokePoints = 10;
@@ -24,7 +29,8 @@ class CTreeRenderer {
   static constexpr double kLeafWidthCap = 0.01;
   static constexpr double kLeafLengthCap = 0.03;
 
-  virtual ~CTreeRenderer() = default;
+  CTreeRenderer();
+  virtual ~CTreeRenderer();
 
   bool lighting = true;     // lit and smooth; false: flat, plain colours
   bool polygonMode = true;  // plain coloured boxes; false: bark and leaves
@@ -34,6 +40,10 @@ class CTreeRenderer {
   double stepLength = 0.0;  // length of the next stroke step
   double treeScale = 0.7;   // from the model's trunk size to pane units
   double strokeActive = 0.0;  // 1.0 from BeginStroke to EndStroke
+  // Draw with DrawTree on every repaint instead of the cached arrays. Starts
+  // true when the environment variable DENDRIX_REFERENCE_RENDERER is set to
+  // anything but "" or "0".
+  bool referenceDrawing = ReferenceDrawingRequested();
 
   // Colour pairs, RGBA. The ambient colour of a pair is also its flat colour.
   // The bark and leaf pairs are replaced at run time by the colour commands.
@@ -102,6 +112,12 @@ class CTreeRenderer {
   // The rotation DrawTree applies at a node to turn the stroke direction
   // `from` onto the next one, `to`.
   static Matrix4 TurnBetween(const Vec3& from, const Vec3& to);
+  // Whether DENDRIX_REFERENCE_RENDERER asks for the reference drawing; the
+  // environment is read once per process.
+  static bool ReferenceDrawingRequested();
+
+  // The cached tree, made by the first Draw that uses it.
+  const CTreeGeometryCache* GeometryCache() const { return geometryCache_.get(); }
 
  private:
   // Disables culling and sets the material (lit) or the flat colour (unlit).
@@ -111,6 +127,24 @@ class CTreeRenderer {
   // and nothing changes, when unit is not of length 1 or the point would not
   // be finite.
   bool AppendStep(const Vec3& unit);
+  // DrawTree's picture from the cache, or from DrawTree where it cannot be cached.
+  void DrawCachedTree();
+  // The colour data of the cache's materials as the primitives that draw in
+  // them use them: ambient, diffuse, specular, shininess and flat colour.
+  struct MaterialData {
+    const float* ambient;
+    const float* diffuse;
+    const float* specular;
+    float shininess;
+    const float* flatColor;
+  };
+  static MaterialData DataOf(CTreeGeometryCache::Material material);
+  // The state for drawing in material: all of what a primitive sets after
+  // no material, else what differs from the previous one.
+  void SetMaterial(CTreeGeometryCache::Material material,
+                   const CTreeGeometryCache::Material* previous) const;
+
+  std::unique_ptr<CTreeGeometryCache> geometryCache_;
 };
 
 // The process-wide renderer, created with the initial values on first use.
