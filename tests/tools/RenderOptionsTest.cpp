@@ -22,6 +22,7 @@ TEST(RenderOptionsTest, DefaultsNeedOnlyTheOutput) {
   EXPECT_TRUE(options.polygonMode);
   EXPECT_TRUE(options.lighting);
   EXPECT_FALSE(options.handles.has_value());
+  EXPECT_FALSE(options.reference);
   EXPECT_FALSE(options.help);
 }
 
@@ -29,7 +30,7 @@ TEST(RenderOptionsTest, ReadsEveryOptionInBothSpellings) {
   RenderOptions options;
   std::string error;
   ASSERT_TRUE(ParseRenderOptions({"--out=a.bmp", "--width=640", "--height", "8192", "--tree",
-                                  "--lighting", "off", "--handles", "1,3",
+                                  "--lighting", "off", "--handles", "1,3", "--reference",
                                   "--stroke=0,0;0.5,1,-0.25;-1e-3,2"},
                                  options, error))
       << error;
@@ -38,6 +39,7 @@ TEST(RenderOptionsTest, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(options.height, 8192);
   EXPECT_FALSE(options.polygonMode);
   EXPECT_FALSE(options.lighting);
+  EXPECT_TRUE(options.reference);
   ASSERT_TRUE(options.handles.has_value());
   EXPECT_EQ(*options.handles, (std::array<bool, 4>{false, true, false, true}));
   ASSERT_EQ(options.stroke.size(), 3u);
@@ -67,7 +69,7 @@ TEST(RenderOptionsTest, HelpNeedsNothingElse) {
   const std::string usage = RenderUsage();
   for (const char* name : {"--out FILE", "--width N", "--height N", "--stroke POINTS", "--steps N",
                            "--straight", "--polygon", "--tree", "--lighting on|off",
-                           "--handles LIST", "--help"}) {
+                           "--handles LIST", "--reference", "--help"}) {
     EXPECT_NE(usage.find(name), std::string::npos) << name;
   }
 }

@@ -163,6 +163,13 @@ const OptionSpec kOptions[] = {
        o.osc = v;
        return true;
      }},
+    {"--reference", nullptr,
+     "draw with the reference renderer, which walks the rule on every frame, instead of the cached "
+     "tree (the picture is the same; DENDRIX_REFERENCE_RENDERER=1 does the same)",
+     [](RenderOptions& o, const std::string&, std::string&) {
+       o.reference = true;
+       return true;
+     }},
     {"--help", nullptr, "show this help and exit",
      [](RenderOptions& o, const std::string&, std::string&) {
        o.help = true;

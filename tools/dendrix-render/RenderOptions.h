@@ -20,6 +20,7 @@ struct RenderOptions {
   bool straightDemo = false;
   bool polygonMode = true;
   bool lighting = true;
+  bool reference = false;  // draw with the reference renderer
   std::optional<std::array<bool, 4>> handles;  // unset: the rule's defaults
   std::string osc;  // an OSC script replayed before drawing, "-" for standard input
   bool help = false;

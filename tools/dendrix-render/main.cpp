@@ -37,6 +37,7 @@ bool PrepareTree(const RenderOptions& options) {
   CTreeRenderer& renderer = *GetTreeRenderer();
   renderer.lighting = options.lighting;
   renderer.polygonMode = options.polygonMode;
+  if (options.reference) renderer.referenceDrawing = true;
   // The trunk is wider in tree rendering, as the "Tree rendering" command sets it.
   if (!options.polygonMode) model.trunkWidth = 0.06;
   if (options.handles) {
