@@ -1,5 +1,7 @@
 #include "remote/RemoteCommands.h"
 
+#include <cmath>
+
 #include "controller/ControllerInput.h"
 #include "gl/SceneWindows.h"
 #include "model/BranchModel.h"
@@ -34,6 +36,12 @@ void SetWidthRatio(HandleRecord& handle, double ratio) {
   if (CBranchModel::IsWidthRatio(ratio)) handle.widthRatio = ratio;
 }
 
+// Angles or coordinates from a packet that can be used: a NaN or an infinity
+// would make every branch, or the whole stroke, NaN.
+bool AllFinite(double a, double b, double c) {
+  return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+}
+
 }  // namespace
 
 Matrix4 HandleRotation(double angleX, double angleY, double angleZ) {
@@ -56,21 +64,23 @@ void CRemoteCommands::SetHandleParameter(int index, bool active, double lengthRa
   handle->active = active;
   if (CBranchModel::IsLengthRatio(lengthRatio)) handle->lengthRatio = lengthRatio;
   SetWidthRatio(*handle, widthRatio);
-  handle->rotation = HandleRotation(angleX, angleY, angleZ);
+  if (AllFinite(angleX, angleY, angleZ)) handle->rotation = HandleRotation(angleX, angleY, angleZ);
   RuleEdited();
 }
 
 void CRemoteCommands::SetHandleRotation(int index, double angleX, double angleY, double angleZ) {
   HandleRecord* handle = FindHandle(index);
   if (!handle) return;
-  handle->rotation = HandleRotation(angleX, angleY, angleZ);
+  if (AllFinite(angleX, angleY, angleZ)) handle->rotation = HandleRotation(angleX, angleY, angleZ);
   RuleEdited();
 }
 
 void CRemoteCommands::MultHandleRotation(int index, double angleX, double angleY, double angleZ) {
   HandleRecord* handle = FindHandle(index);
   if (!handle) return;
-  handle->rotation = handle->rotation.Multiply(HandleRotation(angleX, angleY, angleZ));
+  if (AllFinite(angleX, angleY, angleZ)) {
+    handle->rotation = handle->rotation.Multiply(HandleRotation(angleX, angleY, angleZ));
+  }
   RuleEdited();
 }
 
@@ -89,7 +99,7 @@ void CRemoteCommands::SetHandleIsActive(int index, bool active) {
 }
 
 void CRemoteCommands::InitLSystem(double x, double y, double z) {
-  GetTreeRenderer()->BeginStroke(Vec3(x, y, z));
+  if (AllFinite(x, y, z)) GetTreeRenderer()->BeginStroke(Vec3(x, y, z));
   RepaintTreePane();
 }
 

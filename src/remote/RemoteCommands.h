@@ -5,8 +5,9 @@
 // The operations that remote commands carry out on the branching rule, the
 // stroke, the render switch and the tree pane's eye. Each one that changes
 // what the tree pane shows repaints it before returning. Handle indices
-// outside 0..3 make an operation do nothing; a ratio outside its range is
-// not stored, and the rest of the operation still takes place.
+// outside 0..3 make an operation do nothing; a ratio outside its range, or
+// a rotation or stroke point from an angle or coordinate that is not finite,
+// is not stored, and the rest of the operation still takes place.
 class CRemoteCommands {
  public:
   // The rule back to its defaults; no repaint.
