@@ -6,7 +6,7 @@ HAVE_DISPLAY := $(if $(or $(DISPLAY),$(WAYLAND_DISPLAY)),yes,)
 # Tests that open windows need an X server; without a display they get Xvfb.
 DISPLAY_WRAP := $(if $(HAVE_DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
 
-.PHONY: all deps configure build test test-asan run bench install clean
+.PHONY: all deps configure build test test-asan fuzz fuzz-run run bench install clean
 
 all: build
 
@@ -40,6 +40,19 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(DISPLAY_WRAP) ctest --output-on-failure -j $(JOBS)
 
+# The fuzz targets of fuzz/, built by clang with libFuzzer in their own
+# folder: `make fuzz` builds them, `make fuzz-run` runs each over its corpus
+# for FUZZ_SECONDS seconds.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDENDRIX_FUZZ=ON \
+	  -DDENDRIX_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz-run: fuzz
+	scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 ifeq ($(HAVE_DISPLAY),yes)
 	$(BUILD)/src/app/dendrix
@@ -57,4 +70,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-bench
