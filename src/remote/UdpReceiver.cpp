@@ -167,6 +167,8 @@ void CUdpReceiver::Enqueue(std::vector<char> packet) {
     } else {
       queuedBytes_ += packet.size();
       queue_.push_back(std::move(packet));
+      counts_.peakQueued = std::max(counts_.peakQueued, queue_.size());
+      counts_.peakQueuedBytes = std::max(counts_.peakQueuedBytes, queuedBytes_);
       wake = !wakePending_;
       wakePending_ = true;
     }

@@ -38,6 +38,8 @@ class CUdpReceiver {
     std::size_t received = 0;    // datagrams read from the socket
     std::size_t dropped = 0;     // of those, dropped because the queue was full
     std::size_t overflowed = 0;  // datagrams the system discarded, the socket's buffer full
+    std::size_t peakQueued = 0;       // the most packets waiting at once
+    std::size_t peakQueuedBytes = 0;  // the most bytes of packets waiting at once
   };
 
   // The queue holds at most maxPackets packets and maxBytes bytes of them.

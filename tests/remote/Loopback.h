@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +53,23 @@ inline bool WaitUntil(const std::function<bool()>& condition,
 // Waits until receiver has read count datagrams from its socket.
 inline bool WaitForReceived(const CUdpReceiver& receiver, std::size_t count) {
   return WaitUntil([&] { return receiver.GetCounts().received >= count; });
+}
+
+// The numbers in the drop reports: the datagrams of each, and the total the
+// last one gives.
+struct DropReports {
+  int sum = 0;
+  int lastTotal = -1;
+};
+
+inline DropReports ParseDropReports(const std::string& text) {
+  DropReports reports;
+  const std::regex line(R"(dendrix: OSC: (\d+) datagrams? dropped, arriving faster than they are processed \((\d+) dropped in all\)\n)");
+  for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i) {
+    reports.sum += std::stoi((*i)[1]);
+    reports.lastTotal = std::stoi((*i)[2]);
+  }
+  return reports;
 }
 
 // A port on 127.0.0.1 that was free a moment ago.

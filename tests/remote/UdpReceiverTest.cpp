@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <numeric>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -80,23 +79,6 @@ TEST_F(UdpReceiverTest, DeliverHandsOverABatchAndWakesAgainForTheRest) {
   for (const Datagram& d : DeliverOnce(receiver)) all.push_back(d);
   EXPECT_EQ(all, datagrams);
   EXPECT_EQ(wakes, 2);
-}
-
-// The numbers in the drop reports: the datagrams of each, and the total the
-// last one gives.
-struct DropReports {
-  int sum = 0;
-  int lastTotal = -1;
-};
-
-DropReports ParseDropReports(const std::string& text) {
-  DropReports reports;
-  const std::regex line(R"(dendrix: OSC: (\d+) datagrams? dropped, arriving faster than they are processed \((\d+) dropped in all\)\n)");
-  for (std::sregex_iterator i(text.begin(), text.end(), line), end; i != end; ++i) {
-    reports.sum += std::stoi((*i)[1]);
-    reports.lastTotal = std::stoi((*i)[2]);
-  }
-  return reports;
 }
 
 TEST_F(UdpReceiverTest, AFullQueueDropsCountsAndReportsDatagrams) {
