@@ -2,7 +2,7 @@
 
 #include <oscpack/osc/OscException.h>
 
-#include <iostream>
+#include <string>
 #include <memory>
 
 #include "remote/OscListener.h"
@@ -14,13 +14,13 @@ bool StartRemoteControl(const std::string& address, int port, CUdpReceiver::Wake
   if (port == 0) return false;
   auto receiver = std::make_unique<CUdpReceiver>(std::move(wake));
   if (!receiver->Open(address, port)) {
-    std::cerr << "dendrix: remote control off: " << receiver->Error() << std::endl;
+    WriteErrorLine("dendrix: remote control off: " + receiver->Error());
     return false;
   }
   if (!receiver->IsLoopback()) {
-    std::cerr << "dendrix: warning: OSC remote control listens on " << receiver->BoundAddress() << " port "
-              << receiver->Port() << ": anyone who can reach it over the network can drive this program"
-              << std::endl;
+    WriteErrorLine("dendrix: warning: OSC remote control listens on " + receiver->BoundAddress() + " port " +
+                   std::to_string(receiver->Port()) +
+                   ": anyone who can reach it over the network can drive this program");
   }
   listener->transport = std::move(receiver);
   return true;
@@ -37,6 +37,6 @@ void ProcessReceivedPacket(const char* data, int size) {
   try {
     listener->ProcessPacket(data, size);
   } catch (const osc::Exception& e) {
-    std::cerr << "dendrix: OSC packet of " << size << " bytes dropped: " << e.what() << std::endl;
+    WriteErrorLine("dendrix: OSC packet of " + std::to_string(size) + " bytes dropped: " + e.what());
   }
 }

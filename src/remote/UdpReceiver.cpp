@@ -38,6 +38,8 @@ bool IsLoopbackAddress(const sockaddr_storage& address) {
 
 }  // namespace
 
+void WriteErrorLine(const std::string& line) { std::cerr << line + '\n' << std::flush; }
+
 CUdpReceiver::CUdpReceiver(Wake wake, std::size_t maxPackets, std::size_t maxBytes)
     : wake_(std::move(wake)), maxPackets_(maxPackets), maxBytes_(maxBytes) {}
 
@@ -202,9 +204,10 @@ void CUdpReceiver::ReportDrops() {
   lastReport_ = std::chrono::steady_clock::now();
   if (droppedSinceReport_ == 0) return;
   const Counts counts = GetCounts();
-  std::cerr << "dendrix: OSC: " << droppedSinceReport_ << (droppedSinceReport_ == 1 ? " datagram" : " datagrams")
-            << " dropped, arriving faster than they are processed (" << counts.dropped + counts.overflowed
-            << " dropped in all)" << std::endl;
+  WriteErrorLine("dendrix: OSC: " + std::to_string(droppedSinceReport_) +
+                 (droppedSinceReport_ == 1 ? " datagram" : " datagrams") +
+                 " dropped, arriving faster than they are processed (" +
+                 std::to_string(counts.dropped + counts.overflowed) + " dropped in all)");
   droppedSinceReport_ = 0;
 }
 
@@ -219,7 +222,7 @@ void CUdpReceiver::Receive() {
     }
     const int ready = poll(watched, 2, timeoutMs);
     if (ready < 0 && errno != EINTR) {
-      std::cerr << "dendrix: OSC receiver stopped: " << SystemError() << std::endl;
+      WriteErrorLine("dendrix: OSC receiver stopped: " + SystemError());
       break;
     }
     if (ready == 0) ReportDrops();
@@ -242,13 +245,13 @@ bool CUdpReceiver::ReadDatagram() {
   const ssize_t length = recvmsg(socket_, &message, MSG_TRUNC);
   if (length < 0) {
     if (errno == EINTR || errno == EAGAIN || errno == ECONNREFUSED) return true;
-    std::cerr << "dendrix: OSC receiver stopped: " << SystemError() << std::endl;
+    WriteErrorLine("dendrix: OSC receiver stopped: " + SystemError());
     return false;
   }
   NoteOverflow(message);
   if (static_cast<std::size_t>(length) > kMaxDatagram) {
-    std::cerr << "dendrix: OSC datagram of " << length << " bytes dropped: larger than " << kMaxDatagram
-              << " bytes" << std::endl;
+    WriteErrorLine("dendrix: OSC datagram of " + std::to_string(length) + " bytes dropped: larger than " +
+                   std::to_string(kMaxDatagram) + " bytes");
     return true;
   }
   Enqueue(std::vector<char>(buffer_.get(), buffer_.get() + length));

@@ -111,3 +111,7 @@ class CUdpReceiver {
   std::size_t droppedSinceReport_ = 0;
   std::chrono::steady_clock::time_point lastReport_;
 };
+
+// Writes line and a newline to standard error in one piece, so that the
+// lines of the receiving thread and of the consuming thread never mix.
+void WriteErrorLine(const std::string& line);
