@@ -217,6 +217,7 @@ struct CTreeGeometryCache::Inputs {
 struct CTreeGeometryCache::Part {
   Block vertices;
   std::vector<Run> runs;
+  Vertex bounds[8];  // the corners of a box round the vertices
   // A side branch: where it grows from, and DrawBranch's arguments.
   bool isBranch = false;
   Frame node;
@@ -324,19 +325,28 @@ std::array<std::uint32_t, kSegmentIndices> SegmentTriangles(const int (&split)[6
   return triangles;
 }
 
-// Whether any of a segment's corners lies outside the view volume of the
-// matrix that takes its coordinates to clip coordinates.
-bool OutsideView(const Vertex* corners, const double (&clip)[16]) {
-  for (int c = 0; c < kSegmentVertices; ++c) {
-    const float* p = corners[c].position;
+// Where a primitive lies against the view volume of `clip`, the matrix that
+// takes its coordinates to clip coordinates: within it, cut by its sides, or
+// wholly beyond one side of it (nothing of it can show).
+enum class Placement { kInside, kCut, kOutside };
+
+Placement Place(const Vertex* vertices, int count, const double (&clip)[16]) {
+  unsigned beyondAll = 0x3f, beyondAny = 0;
+  for (int i = 0; i < count; ++i) {
+    const float* p = vertices[i].position;
     double v[4];
-    for (int r = 0; r < 4; ++r)
+    for (int r = 0; r < 4; ++r) {
       v[r] = clip[r] * p[0] + clip[4 + r] * p[1] + clip[8 + r] * p[2] + clip[12 + r];
-    for (int r = 0; r < 3; ++r) {
-      if (v[r] < -v[3] || v[r] > v[3]) return true;
     }
+    unsigned beyond = 0;  // one bit per side: -x, +x, -y, +y, -z, +z
+    for (int r = 0; r < 3; ++r) {
+      if (v[r] < -v[3]) beyond |= 1u << (2 * r);
+      if (v[r] > v[3]) beyond |= 2u << (2 * r);
+    }
+    beyondAll &= beyond;
+    beyondAny |= beyond;
   }
-  return false;
+  return beyondAll ? Placement::kOutside : beyondAny ? Placement::kCut : Placement::kInside;
 }
 
 Frame Translation(const Vec3& p) {
@@ -445,6 +455,20 @@ bool CTreeGeometryCache::Generate() {
     // The side branches, on as many threads as pay, each taking the next
     // part that no one has taken; the parts come largest first.
     std::atomic<std::size_t> next{0};
+    const auto bound = [](Part& part) {
+      float low[3], high[3];
+      std::copy_n(part.vertices.data[0].position, 3, low);
+      std::copy_n(low, 3, high);
+      for (std::size_t v = 1; v < part.vertices.size; ++v) {
+        for (int r = 0; r < 3; ++r) {
+          low[r] = std::min(low[r], part.vertices.data[v].position[r]);
+          high[r] = std::max(high[r], part.vertices.data[v].position[r]);
+        }
+      }
+      for (int c = 0; c < 8; ++c) {
+        for (int r = 0; r < 3; ++r) part.bounds[c].position[r] = (c >> r) & 1 ? high[r] : low[r];
+      }
+    };
     const auto work = [&] {
       for (std::size_t q; (q = next.fetch_add(1)) < parts_.size();) {
         Part& part = parts_[q];
@@ -452,6 +476,7 @@ bool CTreeGeometryCache::Generate() {
           generator.Branch(part, part.node, part.depth, part.handle, part.parentLength,
                            part.parentWidth);
         }
+        bound(part);
       }
     };
     unsigned threads = 1;
@@ -513,34 +538,59 @@ void CTreeGeometryCache::Draw(const MaterialSetter& setMaterial) const {
                         static_cast<GLsizei>(count * perPrimitive), GL_UNSIGNED_INT,
                         indices.data());
   };
-  const Material* previous = nullptr;
+  // Primitives wholly outside the view are left out: they could not change
+  // a pixel. The material is set for what is drawn, and at the end to the
+  // one DrawTree ends with.
+  const Material* current = nullptr;
+  const auto use = [&](const Material& material) {
+    if (!current || *current != material) setMaterial(material, current);
+    current = &material;
+  };
+  const Run* last = nullptr;
   for (const Part& part : parts_) {
+    // Only the parts that the sides of the view cut are looked at closer.
+    const Placement whole = Place(part.bounds, 8, clip);
     for (const Run& run : part.runs) {
-      if (!previous || *previous != run.material) setMaterial(run.material, previous);
-      previous = &run.material;
+      last = &run;
+      if (whole == Placement::kOutside) continue;
+      const bool leaves = run.material == kLeaf;
+      const int stride = leaves ? kLeafVertices : kSegmentVertices;
       const Vertex* vertices = &part.vertices.data[run.firstVertex];
-      if (run.material == kLeaf) {
-        draw(vertices, run.count, kLeafVertices, leafIndices_, std::size(kLeafTriangles));
-        continue;
-      }
-      // Stretches of segments that are split alike.
-      for (std::uint32_t s = 0; s < run.count;) {
-        const bool clipped = OutsideView(vertices + s * kSegmentVertices, clip);
-        std::uint32_t end = s + 1;
-        while (end < run.count && OutsideView(vertices + end * kSegmentVertices, clip) == clipped)
-          ++end;
-        draw(vertices + s * kSegmentVertices, end - s, kSegmentVertices,
-             clipped ? clippedIndices_ : insideIndices_, kSegmentIndices);
-        s = end;
+      // Stretches of primitives placed alike.
+      Placement next = whole == Placement::kInside ? whole : Place(vertices, stride, clip);
+      for (std::uint32_t first = 0; first < run.count;) {
+        const Placement placement = next;
+        std::uint32_t end = first + 1;
+        if (whole == Placement::kInside) {
+          end = run.count;
+        } else {
+          while (end < run.count &&
+                 (next = Place(vertices + end * stride, stride, clip)) == placement) {
+            ++end;
+          }
+        }
+        if (placement != Placement::kOutside) {
+          use(run.material);
+          if (leaves) {
+            draw(vertices + first * stride, end - first, stride, leafIndices_,
+                 std::size(kLeafTriangles));
+          } else {
+            draw(vertices + first * stride, end - first, stride,
+                 placement == Placement::kCut ? clippedIndices_ : insideIndices_, kSegmentIndices);
+          }
+        }
+        first = end;
       }
     }
   }
   glPopClientAttrib();
+  use(last->material);
 
   // The normal of the last vertex DrawTree sends stays current.
   const Vec3& normal =
-      *previous == kLeaf ? CTreeRenderer::leafNormals[std::end(kLeafTriangles)[-1]]
-                         : CTreeRenderer::segmentNormals[kCorners[kSegmentQuads[3][3] % 4].normal];
+      last->material == kLeaf
+          ? CTreeRenderer::leafNormals[std::end(kLeafTriangles)[-1]]
+          : CTreeRenderer::segmentNormals[kCorners[kSegmentQuads[3][3] % 4].normal];
   glNormal3d(normal.x, normal.y, normal.z);
 }
 

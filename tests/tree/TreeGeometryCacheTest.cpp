@@ -343,6 +343,7 @@ TEST_F(TreeGeometryCacheTest, LeavesTheStateTheReferenceLeaves) {
     Handles handles;
     bool stroking;
     bool enabled;
+    bool lookingAway = false;  // the tree wholly out of view
   };
   const StateCase cases[] = {
       {"no stroke", 0, {true, false, true, false}, false, true},
@@ -352,6 +353,7 @@ TEST_F(TreeGeometryCacheTest, LeavesTheStateTheReferenceLeaves) {
       {"default rule while stroking", 6, {true, false, true, false}, true, true},
       {"last handle inactive", 5, {true, true, true, false}, false, true},
       {"turned off", 6, {true, false, true, false}, true, false},
+      {"out of view", 6, {true, true, true, true}, false, true, true},
   };
   // A state unlike the one Draw leaves, and a client array of the caller's.
   const std::vector<float> callerArray(12, 0.5f);
@@ -384,6 +386,8 @@ TEST_F(TreeGeometryCacheTest, LeavesTheStateTheReferenceLeaves) {
         renderer->polygonMode = polygonMode;
         renderer->lighting = lighting;
         SetHandles(c.handles);
+        window.ResetEye();
+        if (c.lookingAway) window.center = Vec3(0.0, 0.8, 5.0);
         GLState after[2];
         for (bool reference : {true, false}) {
           window.BeginScene();
