@@ -1,7 +1,9 @@
 // dendrix-bench: how long one frame of the tree pane takes, drawn by the
 // reference renderer and by the cached tree, in the same run on the headless
 // context at 900 x 700. Prints Google Benchmark's lines, then a table of the
-// ratio reference / fast for each case and the most memory the cache held.
+// ratio reference / fast for each case, of whole frames and of the drawing
+// thread's CPU time alone (the rasterizer's threads of Mesa's llvmpipe work
+// beside it), and the most memory the cache held.
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -92,17 +94,30 @@ std::string CaseName(const TreeCase& tree, bool polygonMode, FrameKind kind) {
          (kind == kEyeRotation ? ", eye rotation" : ", rule change");
 }
 
-// Google Benchmark's console lines, and each run's time per frame kept.
+// Google Benchmark's console lines, and the time per frame of every run
+// kept: the whole frame (wall clock) and the drawing thread's CPU time.
 class TableReporter : public benchmark::ConsoleReporter {
  public:
+  struct Times {
+    std::vector<double> real, thread;
+  };
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (!run.error_occurred) msPerFrame[run.run_name.function_name] = run.GetAdjustedRealTime();
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      Times& times = perCase[run.run_name.function_name];
+      times.real.push_back(run.GetAdjustedRealTime());
+      times.thread.push_back(run.GetAdjustedCPUTime());
     }
   }
-  std::map<std::string, double> msPerFrame;
+  std::map<std::string, Times> perCase;
 };
+
+// The median of the repetitions (--benchmark_repetitions).
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 std::string CpuName() {
   std::ifstream cpuinfo("/proc/cpuinfo");
@@ -148,16 +163,20 @@ int main(int argc, char** argv) {
 
   std::printf("\nOne frame at %d x %d, %s, %u hardware threads, %s\n", kWidth, kHeight,
               CpuName().c_str(), std::thread::hardware_concurrency(), renderer.c_str());
-  std::printf("%-44s %12s %12s %8s\n", "case", "reference", "fast", "ratio");
+  std::printf("%-40s %12s %12s %7s %14s\n", "case", "reference", "fast", "ratio",
+              "drawing thread");
   for (const TreeCase& tree : kTrees) {
     for (bool polygonMode : {true, false}) {
       for (FrameKind kind : {kEyeRotation, kRuleChange}) {
         const std::string name = CaseName(tree, polygonMode, kind);
-        const auto reference = reporter.msPerFrame.find(name + "/reference");
-        const auto fast = reporter.msPerFrame.find(name + "/fast");
-        if (reference == reporter.msPerFrame.end() || fast == reporter.msPerFrame.end()) continue;
-        std::printf("%-44s %9.1f ms %9.1f ms %7.1fx\n", name.c_str(), reference->second,
-                    fast->second, reference->second / fast->second);
+        const auto reference = reporter.perCase.find(name + "/reference");
+        const auto fast = reporter.perCase.find(name + "/fast");
+        if (reference == reporter.perCase.end() || fast == reporter.perCase.end()) continue;
+        const double referenceMs = Median(reference->second.real);
+        const double fastMs = Median(fast->second.real);
+        std::printf("%-40s %9.1f ms %9.1f ms %6.1fx %13.1fx\n", name.c_str(), referenceMs, fastMs,
+                    referenceMs / fastMs,
+                    Median(reference->second.thread) / Median(fast->second.thread));
       }
     }
   }

@@ -8,7 +8,6 @@
 #include <array>
 #include <atomic>
 #include <bit>
-#include <cstring>
 #include <new>
 #include <system_error>
 #include <thread>
