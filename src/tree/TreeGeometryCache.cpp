@@ -224,6 +224,16 @@ struct CTreeGeometryCache::Part {
   int handle = 0;
   double parentLength = 0.0;
   double parentWidth = 0.0;
+
+  // Empties the part and makes room for `vertexCount` vertices and for the
+  // runs of `primitives` primitives (at most one each), here, so that the
+  // threads that fill parts allocate nothing.
+  void Reserve(std::size_t vertexCount, std::size_t primitives) {
+    vertices.Reserve(vertexCount);
+    runs.clear();
+    if (runs.capacity() > 2 * primitives) std::vector<Run>().swap(runs);
+    runs.reserve(primitives);
+  }
 };
 
 // Fills the parts primitive after primitive in DrawTree's order. Several
@@ -401,15 +411,13 @@ bool CTreeGeometryCache::Generate() {
   parts_.resize(partCount);
   std::size_t totalSegments = 0;
   for (std::size_t p = 0, i = 1; p < partCount; ++i) {
-    parts_[p].vertices.Reserve(kSegmentVertices);
-    parts_[p].runs.clear();
+    parts_[p].Reserve(kSegmentVertices, 1);
     parts_[p++].isBranch = false;
     const BranchCount branch = CountBranch(n - static_cast<int>(i) + 1, active);
-    const std::size_t vertices =
-        branch.segments * kSegmentVertices + (in.polygonMode ? 0 : branch.tips * kLeafVertices);
+    const std::size_t leaves = in.polygonMode ? 0 : branch.tips;
     for (std::size_t k = 0; k < active; ++k) {
-      parts_[p].vertices.Reserve(vertices);
-      parts_[p].runs.clear();
+      parts_[p].Reserve(branch.segments * kSegmentVertices + leaves * kLeafVertices,
+                        branch.segments + leaves);
       parts_[p++].isBranch = true;
       totalSegments += branch.segments;
     }
