@@ -202,6 +202,16 @@ TEST_F(TreeGeometryCacheTest, ShowsTheReferencePicture) {
   }
 }
 
+// A tree large enough to be generated on several threads at once.
+TEST_F(TreeGeometryCacheTest, ShowsTheReferencePictureOfALargeTree) {
+  SetHandles({true, true, true, true});
+  renderer->strokePoints = CurvedStroke(8);
+  renderer->polygonMode = false;
+  renderer->lighting = false;
+  const Picture reference = Paint(true);
+  EXPECT_TRUE(SamePicture(reference, Paint(false), false));
+}
+
 // A quad is split into triangles along one diagonal when its segment lies
 // within the view volume and along the other when the segment gets clipped,
 // which shades it differently: segments wide on the screen and cut by the
