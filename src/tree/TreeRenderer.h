@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -8,16 +7,17 @@
 #include "geometry/Vec3.h"
 #include "tree/TreeGeometryCache.h"
 
-// Generates the tree from the branching rule and draws it, in immediate mode,
-// every time the tree pane is painted; nothing of the tree is stored. The main
-// axis follows the stroke, a polyline of at most kMaxStrokePoints points that
-// the mouse or the remote commands build; the rule supplies the side branches
-// at every node of it. Also holds the render switches of the RenderMode menu.
+// Generates the tree from the branching rule and draws it every time the tree
+// pane is painted. The main axis follows the stroke, a polyline of at most
+// kMaxStrokePoints points that the mouse or the remote commands build; the
+// rule supplies the side branches at every node of it. Also holds the render
+// switches of the RenderMode menu.
 //
-// DrawTree is the reference drawing: its GL calls and their order are the
-// definition of what a tree looks like. Draw normally draws the same picture
-// from cached vertex arrays (CTreeGeometryCache), regenerated only when the
-// tree changes; referenceDrawing makes it call DrawTree instead.
+// DrawTree is the reference drawing: it walks the rule in immediate mode and
+// stores nothing, and its GL calls and their order are the definition of what
+// a tree looks like. Draw normally draws the same picture from vertex arrays
+// (CTreeGeometryCache) that are generated again only when the tree changes;
+// referenceDrawing makes it call DrawTree instead.
 class CTreeRenderer {
  public:
   static constexpr int kMaxStrokePoints = 10;
