@@ -16,7 +16,8 @@ for name in osc_listener osc_script; do
   mkdir -p "$build/corpus/$name" "$build/crashes/$name"
   echo "fuzz_$name: $seconds s over fuzz/corpus/$name"
   # The listener's lines on standard output go to /dev/null.
-  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
+  # intercept_tls_get_addr=0 as in make test-asan (see the Makefile).
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0:intercept_tls_get_addr=0 \
     "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -max_len=65507 -timeout=120 \
     -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$build/crashes/$name/" \
     "$build/corpus/$name" "fuzz/corpus/$name"
