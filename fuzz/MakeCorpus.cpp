@@ -5,8 +5,6 @@
 //
 //   dendrix-fuzz-corpus fuzz/corpus
 
-#include <oscpack/osc/OscOutboundPacketStream.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -16,45 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "remote/OscPackets.h"
+
 namespace {
-
-using Packet = std::vector<char>;
-
-template <typename... Args>
-Packet Message(const char* address, const Args&... args) {
-  Packet buffer(4096);
-  osc::OutboundPacketStream stream(buffer.data(), buffer.size());
-  stream << osc::BeginMessage(address);
-  ((stream << args), ...);
-  stream << osc::EndMessage;
-  buffer.resize(stream.Size());
-  return buffer;
-}
-
-template <typename... Args>
-Packet Command(const char* name, const Args&... args) {
-  return Message("/lsystem", name, args...);
-}
-
-void AppendInt32(Packet& packet, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) packet.push_back(static_cast<char>(value >> shift));
-}
-
-Packet Bundle(std::initializer_list<Packet> elements, std::uint64_t timeTag = 1) {
-  Packet packet = {'#', 'b', 'u', 'n', 'd', 'l', 'e', '\0'};
-  AppendInt32(packet, static_cast<std::uint32_t>(timeTag >> 32));
-  AppendInt32(packet, static_cast<std::uint32_t>(timeTag));
-  for (const Packet& element : elements) {
-    AppendInt32(packet, static_cast<std::uint32_t>(element.size()));
-    packet.insert(packet.end(), element.begin(), element.end());
-  }
-  return packet;
-}
-
-template <std::size_t N>
-Packet Bytes(const char (&text)[N]) {
-  return Packet(text, text + N - 1);
-}
 
 bool Write(const std::filesystem::path& path, const Packet& bytes) {
   std::ofstream out(path, std::ios::binary);
