@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cstdio>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -368,6 +369,13 @@ Frame Translation(const Vec3& p) {
 
 }  // namespace
 
+bool CTreeGeometryCache::CanDraw() {
+  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  int major = 0, minor = 0;
+  if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2) return false;
+  return major > 3 || (major == 3 && minor >= 2);
+}
+
 CTreeGeometryCache::CTreeGeometryCache() = default;
 CTreeGeometryCache::~CTreeGeometryCache() = default;
 
@@ -537,13 +545,14 @@ void CTreeGeometryCache::Draw(const MaterialSetter& setMaterial) const {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
-  const auto draw = [](const Vertex* first, std::uint32_t count, int stride,
-                       const std::vector<std::uint32_t>& indices, std::size_t perPrimitive) {
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), first->position);
-    glNormalPointer(GL_FLOAT, sizeof(Vertex), first->normal);
-    glDrawRangeElements(GL_TRIANGLES, 0, count * stride - 1,
-                        static_cast<GLsizei>(count * perPrimitive), GL_UNSIGNED_INT,
-                        indices.data());
+  const Vertex* base = nullptr;
+  // Each part's arrays are pointed at once; its runs are drawn from there on
+  // with the shared index patterns.
+  const auto draw = [&](const Vertex* first, std::uint32_t count, int stride,
+                        const std::vector<std::uint32_t>& indices, std::size_t perPrimitive) {
+    glDrawRangeElementsBaseVertex(GL_TRIANGLES, 0, count * stride - 1,
+                                  static_cast<GLsizei>(count * perPrimitive), GL_UNSIGNED_INT,
+                                  indices.data(), static_cast<GLint>(first - base));
   };
   // Primitives wholly outside the view are left out: they could not change
   // a pixel. The material is set for what is drawn, and at the end to the
@@ -555,11 +564,14 @@ void CTreeGeometryCache::Draw(const MaterialSetter& setMaterial) const {
   };
   const Run* last = nullptr;
   for (const Part& part : parts_) {
+    last = &part.runs.back();
     // Only the parts that the sides of the view cut are looked at closer.
     const Placement whole = Place(part.bounds, 8, clip);
+    if (whole == Placement::kOutside) continue;
+    base = part.vertices.data.get();
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), base->position);
+    glNormalPointer(GL_FLOAT, sizeof(Vertex), base->normal);
     for (const Run& run : part.runs) {
-      last = &run;
-      if (whole == Placement::kOutside) continue;
       const bool leaves = run.material == kLeaf;
       const int stride = leaves ? kLeafVertices : kSegmentVertices;
       const Vertex* vertices = &part.vertices.data[run.firstVertex];

@@ -43,6 +43,10 @@ class CTreeGeometryCache {
   // Draw, which sets the whole state as a primitive of DrawTree does.
   using MaterialSetter = std::function<void(Material material, const Material* previous)>;
 
+  // Whether the current OpenGL context can draw the cache: it needs the
+  // base-vertex draws of OpenGL 3.2.
+  static bool CanDraw();
+
   CTreeGeometryCache();
   ~CTreeGeometryCache();
   CTreeGeometryCache(const CTreeGeometryCache&) = delete;

@@ -196,7 +196,7 @@ void CTreeRenderer::DrawTree() {
 
 void CTreeRenderer::DrawCachedTree() {
   if (!geometryCache_) geometryCache_ = std::make_unique<CTreeGeometryCache>();
-  if (!geometryCache_->Update(*this, *GetBranchModel())) {
+  if (!CTreeGeometryCache::CanDraw() || !geometryCache_->Update(*this, *GetBranchModel())) {
     DrawTree();
     return;
   }

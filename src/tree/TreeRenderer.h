@@ -127,7 +127,8 @@ class CTreeRenderer {
   // and nothing changes, when unit is not of length 1 or the point would not
   // be finite.
   bool AppendStep(const Vec3& unit);
-  // DrawTree's picture from the cache, or from DrawTree where it cannot be cached.
+  // DrawTree's picture from the cache, or from DrawTree where the tree cannot
+  // be cached or the context cannot draw the cache.
   void DrawCachedTree();
   // The colour data of the cache's materials as the primitives that draw in
   // them use them: ambient, diffuse, specular, shininess and flat colour.
