@@ -72,6 +72,9 @@ constexpr const char* IDS_DOCUMENT_TEMPLATE =
 // The registry key of the per-user settings.
 constexpr const char* kSettingsKey = "アプリケーション ウィザードで生成されたローカル アプリケーション";
 constexpr int kRecentFileCount = 4;
+// The open dialog: it offers every file, the document has no type of its own.
+constexpr const char* kOpenDialogTitle = "開く";
+constexpr const char* kAllFilesFilter = "すべてのファイル (*)|*";
 
 // Status-bar prompt of a command, or null when it has none (strings 32781
 // and 32791; no other command of this program has one).

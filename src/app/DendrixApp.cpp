@@ -39,6 +39,9 @@ wxString SettingsFilePath() {
 
 namespace {
 
+// The settings group of the recent-file list ("file1" to "file4").
+const wxString kRecentFilesGroup = "/RecentFiles/";
+
 // The window system puts a new frame on the screen asynchronously (a window
 // manager may take its time); until it has, nothing can be painted in it.
 // Handles the window system's events until the pane is there, or a few
@@ -83,7 +86,10 @@ bool CDendrixApp::StartUp(const CommandLineOptions& options) {
   delete wxConfigBase::Set(new wxFileConfig(GetAppName(), GetVendorName(), settings.GetFullPath(),
                                             wxEmptyString, wxCONFIG_USE_LOCAL_FILE));
   docManager_ = new CDendrixDocManager();
-  docManager_->FileHistoryLoad(*wxConfigBase::Get());
+  {
+    wxConfigPathChanger group(wxConfigBase::Get(), kRecentFilesGroup);
+    docManager_->FileHistoryLoad(*wxConfigBase::Get());
+  }
 
   // The single-document template: "All files" and no extension of its own.
   new wxDocTemplate(docManager_, TemplateField(0), "*", wxEmptyString, TemplateField(4),
@@ -121,6 +127,7 @@ int CDendrixApp::ExitInstance() {
   DeleteSingletons();
   // The framework's own exit handling: the recent-file list is saved.
   if (docManager_) {
+    wxConfigPathChanger group(wxConfigBase::Get(), kRecentFilesGroup);
     docManager_->FileHistorySave(*wxConfigBase::Get());
     delete docManager_;
     docManager_ = nullptr;
@@ -149,8 +156,9 @@ void CDendrixApp::ReportOpenFailure(const wxString& path, const wxString& why) {
 }
 
 void CDendrixApp::OnFileOpen(wxCommandEvent&) {
-  wxFileDialog dialog(MainFrame(), "開く", wxEmptyString, wxEmptyString,
-                      "すべてのファイル (*)|*", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  wxFileDialog dialog(MainFrame(), wxString::FromUTF8(res::kOpenDialogTitle), wxEmptyString,
+                      wxEmptyString, wxString::FromUTF8(res::kAllFilesFilter),
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() == wxID_OK) OpenDocumentFile(dialog.GetPath());
 }
 

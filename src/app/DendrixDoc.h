@@ -18,6 +18,10 @@ class CDendrixDoc : public wxDocument {
 // titled "Untitled", and the recent-file list holds four entries.
 class CDendrixDocManager : public wxDocManager {
  public:
+  // Initialised here, not by the base, so that the base creates the
+  // recent-file list through this class.
+  CDendrixDocManager() : wxDocManager(0, false) { Initialize(); }
+
   wxString MakeNewDocumentName() override;
   wxFileHistory* OnCreateFileHistory() override;
 };

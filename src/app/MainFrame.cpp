@@ -48,6 +48,7 @@ wxSize DefaultFrameSize() {
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
+  EVT_CHAR_HOOK(CMainFrame::OnCharHook)
   EVT_TIMER(CSceneWindows::kAutoRotateTimerId, CMainFrame::OnTimer)
   EVT_IDLE(CMainFrame::OnIdle)
   EVT_MENU(res::ID_FILE_NEW, CMainFrame::OnFileNew)
@@ -191,6 +192,34 @@ void CMainFrame::CreateClient(wxDocument* doc, CDendrixView& treeView) {
   splitter_->SetPanes(controllerView->Canvas(), treeView.Canvas());
   splitter_->SetIdealWidth(kIdealControllerWidth);
   GetSceneWindows()->timerWindow = this;
+}
+
+int AcceleratorCommand(int flags, int key) {
+  for (const res::Accelerator& a : res::kAccelerators) {
+    if (a.flags == flags && a.key == key) return a.command;
+  }
+  return 0;
+}
+
+void CMainFrame::OnCharHook(wxKeyEvent& event) {
+  // wxGTK gives the keys F13 to F24 no key code, so its accelerator tables
+  // never see them; their X key symbols (F13 = 0xFFCA up to F24 = 0xFFD5)
+  // are looked up in the table here instead.
+  constexpr unsigned kXKeyF13 = 0xFFCA, kXKeyF24 = 0xFFD5;
+  const unsigned symbol = event.GetRawKeyCode();
+  if (event.GetKeyCode() == 0 && symbol >= kXKeyF13 && symbol <= kXKeyF24) {
+    const int flags = (event.ControlDown() ? wxACCEL_CTRL : 0) |
+                      (event.ShiftDown() ? wxACCEL_SHIFT : 0) |
+                      (event.AltDown() ? wxACCEL_ALT : 0);
+    if (const int command = AcceleratorCommand(flags, WXK_F13 + static_cast<int>(symbol - kXKeyF13))) {
+      // As an accelerator sends it.
+      wxCommandEvent accelerated(wxEVT_MENU, command);
+      accelerated.SetEventObject(this);
+      ProcessWindowEvent(accelerated);
+      return;
+    }
+  }
+  event.Skip();
 }
 
 void CMainFrame::UpdateKeyIndicators() {

@@ -28,6 +28,7 @@ class CMainFrame : public wxDocParentFrame, public TimerOwner {
 
   void StartTimer(int id, int periodMs) override;
   void StopTimer(int id) override;
+  bool IsTimerRunning(int id) const { return id == timer_.GetId() && timer_.IsRunning(); }
 
  private:
   void BuildMenuBar();
@@ -36,6 +37,7 @@ class CMainFrame : public wxDocParentFrame, public TimerOwner {
   void BuildAccelerators();
   void UpdateKeyIndicators();
 
+  void OnCharHook(wxKeyEvent& event);
   void OnTimer(wxTimerEvent& event);
   void OnIdle(wxIdleEvent& event);
   void OnFileNew(wxCommandEvent& event);
@@ -70,6 +72,10 @@ class CMainFrame : public wxDocParentFrame, public TimerOwner {
 // front of the tab, so that what follows the tab is the accelerator alone
 // ("新規作成\tCtrl+N(&N)" becomes "新規作成(&N)\tCtrl+N").
 wxString MenuLabel(std::string_view resourceText);
+
+// The command accelerator table 128 binds to a key with modifiers
+// (wxACCEL_* flags): its first binding of that key; 0 when there is none.
+int AcceleratorCommand(int flags, int key);
 
 // Repaints a pane synchronously if it has a window.
 void RepaintPane(CGLWindow& pane);
