@@ -10,7 +10,6 @@
 #include <wx/utils.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 
 #include "Resources.h"

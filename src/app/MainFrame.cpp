@@ -191,6 +191,8 @@ void CMainFrame::CreateClient(wxDocument* doc, CDendrixView& treeView) {
   treeView.CreatePane(splitter_, kInitialTreeSize, GetSceneWindows()->treeWindow);
   splitter_->SetPanes(controllerView->Canvas(), treeView.Canvas());
   splitter_->SetIdealWidth(kIdealControllerWidth);
+  // The template's view is the active one: the keyboard starts there.
+  treeView.Canvas()->SetFocus();
   GetSceneWindows()->timerWindow = this;
 }
 
