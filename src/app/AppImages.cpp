@@ -6,7 +6,9 @@
 
 #include "Images.h"
 
-wxBitmap ToolbarStripBitmap() {
+namespace {
+
+wxImage ToolbarStripImage() {
   const IndexedImage strip = ToolbarStrip();
   wxImage image(strip.width, strip.height, false);
   unsigned char* rgb = image.GetData();
@@ -18,7 +20,17 @@ wxBitmap ToolbarStripBitmap() {
   }
   const Rgb& face = ToolbarPalette()[kToolbarBackground];
   image.SetMaskColour(face.r, face.g, face.b);
-  return wxBitmap(image);
+  return image;
+}
+
+}  // namespace
+
+wxBitmap ToolbarButtonBitmap(int index) {
+  // Cut from the image: wxGTK's sub-bitmap of a masked bitmap reads past
+  // the end of its mask.
+  const wxImage strip = ToolbarStripImage();
+  return wxBitmap(strip.GetSubImage(
+      wxRect(index * kToolbarButtonSize, 0, kToolbarButtonSize, kToolbarButtonSize)));
 }
 
 wxBitmap ApplicationIconBitmap(int size) {

@@ -141,7 +141,6 @@ void CMainFrame::BuildMenuBar() {
 void CMainFrame::BuildToolBar() {
   wxToolBar* toolBar =
       CreateToolBar(wxTB_FLAT | wxTB_HORIZONTAL | wxTB_DOCKABLE, res::ID_VIEW_TOOLBAR);
-  const wxBitmap strip = ToolbarStripBitmap();
   toolBar->SetToolBitmapSize(wxSize(kToolbarButtonSize, kToolbarButtonSize));
   int image = 0;
   for (int command : res::kToolbarButtons) {
@@ -149,9 +148,7 @@ void CMainFrame::BuildToolBar() {
       toolBar->AddSeparator();
       continue;
     }
-    const wxBitmap bitmap =
-        strip.GetSubBitmap(wxRect(image++ * kToolbarButtonSize, 0, kToolbarButtonSize,
-                                  kToolbarButtonSize));
+    const wxBitmap bitmap = ToolbarButtonBitmap(image++);
     // The colour commands never carry a check mark; the others show theirs
     // as a pressed-in button.
     const bool checkable = command != res::ID_LEAF_COLOR && command != res::ID_BRANCH_COLOR;

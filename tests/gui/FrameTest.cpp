@@ -70,19 +70,19 @@ TEST_F(FrameTest, AboutBoxIsDialog100AndOkClosesIt) {
     ModalDriver driver([&] {
       wxDialog* about = nullptr;
       for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* dialog = wxDynamicCast(window, wxDialog); dialog && dialog->IsModal()) about = dialog;
+        if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog && dialog->IsModal()) about = dialog;
       }
       if (!about || ShownWindow(about->GetTitle().utf8_string()).IsEmpty()) return false;
       if (!clicked) {
         caption = about->GetTitle().utf8_string();
         clientSize = about->GetClientSize();
         for (wxWindow* child : about->GetChildren()) {
-          if (auto* text = wxDynamicCast(child, wxStaticText)) {
+          if (auto* text = dynamic_cast<wxStaticText*>(child)) {
             texts.push_back(text->GetLabel().utf8_string());
           }
-          if (wxDynamicCast(child, wxStaticBitmap)) hasIcon = true;
+          if (dynamic_cast<wxStaticBitmap*>(child)) hasIcon = true;
         }
-        auto* ok = wxDynamicCast(about->FindWindow(wxID_OK), wxButton);
+        auto* ok = dynamic_cast<wxButton*>(about->FindWindow(wxID_OK));
         if (!ok) return false;
         okSize = ok->GetSize();
         // A real click on OK.
